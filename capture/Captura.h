@@ -1,0 +1,19 @@
+#pragma once
+
+#include "capture/registros/Abastecimento.h"
+
+// What the polling cycle hands each record to: decode it and store the
+// fueling. Implementations handle their own errors and let none escape.
+class TCaptura {
+public:
+    virtual ~TCaptura() = default;
+    virtual void ProcessaAbastecimento(const TAbastecimento& registro) = 0;
+    virtual void ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) = 0;
+};
+
+// One nozzle status publishing pass; raises on failure.
+class TPublicacaoStatus {
+public:
+    virtual ~TPublicacaoStatus() = default;
+    virtual void AtualizaStatusBicos() = 0;
+};
