@@ -12,8 +12,8 @@ class QObject;
 // order are the alias's parameter lines.
 struct TDatabaseBde {
     QString AliasName = QStringLiteral("Varmeno");
-    QStringList Params;     // design-time: "USER NAME=SYSDBA", "PASSWORD=tankgauge"
-    QString ArquivoAliases; // the BDE.ini to read; empty: the one beside the program
+    QStringList Params;      // design-time: "USER NAME=SYSDBA", "PASSWORD=tankgauge"
+    QString ArquivoAliases;  // the BDE.ini to read; empty: the one beside the program
 };
 
 // The alias's parameter lines; raises "Alias não encontrado: <alias>" when

@@ -14,7 +14,7 @@
 // with Firebird's status text; a closed or lost connection raises, it never
 // crashes.
 class TConexao final {
-public:
+  public:
     TConexao();
     ~TConexao();
     Q_DISABLE_COPY_MOVE(TConexao)
@@ -41,7 +41,7 @@ public:
     struct Impl;
     Impl* impl() const { return m_impl.get(); }
 
-private:
+  private:
     QStringList m_parametros;
     std::unique_ptr<Impl> m_impl;
 };

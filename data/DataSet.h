@@ -20,7 +20,7 @@ class TConexao;
 // Parameter and field names match without regard to case.
 class TDataSet : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TDataSet(QObject* dono = nullptr);
     ~TDataSet() override;
 
@@ -62,7 +62,7 @@ public:
 
     struct Impl;
 
-protected:
+  protected:
     struct Linha;
     Impl* impl() const { return m_impl.get(); }
     void ExigeLinha() const;
@@ -78,7 +78,7 @@ protected:
 // a loop of executions with new parameter values prepares only once.
 class TQuery : public TDataSet {
     Q_OBJECT
-public:
+  public:
     explicit TQuery(QObject* dono = nullptr);
     ~TQuery() override;
     // Returns the number of rows the statement affected.
@@ -92,7 +92,7 @@ public:
 // (changed or gone since it was read) raises, it is never taken as success.
 class TDataSetEditavel : public TDataSet {
     Q_OBJECT
-public:
+  public:
     explicit TDataSetEditavel(QObject* dono = nullptr);
     ~TDataSetEditavel() override;
 
@@ -103,7 +103,8 @@ public:
 
     void Edit();    // edit the current row
     void Append();  // a new row, all fields NULL
-    void SetField(const QString& nome, const QVariant& valor);  // QString, double, int, QDate, QDateTime or null
+    void SetField(const QString& nome,
+                  const QVariant& valor);  // QString, double, int, QDate, QDateTime or null
     void Post();
     void Cancel();
     bool Modificado() const;  // changes waiting to be applied

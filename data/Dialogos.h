@@ -15,13 +15,15 @@ enum class TBotoes { Ok, SimNao };
 enum class TResposta { Ok, Sim, Nao };
 
 class TDialogos {
-public:
+  public:
     virtual ~TDialogos() = default;
     // Shows one modal box (events keep running while it is open) and returns
     // the button chosen; a box dismissed without a choice answers Nao.
     virtual TResposta Mensagem(TTipoMensagem tipo, const QString& texto, TBotoes botoes) = 0;
 
-    void Informacao(const QString& texto) { Mensagem(TTipoMensagem::Informacao, texto, TBotoes::Ok); }
+    void Informacao(const QString& texto) {
+        Mensagem(TTipoMensagem::Informacao, texto, TBotoes::Ok);
+    }
     void Erro(const QString& texto) { Mensagem(TTipoMensagem::Erro, texto, TBotoes::Ok); }
     void Alerta(const QString& texto) { Mensagem(TTipoMensagem::Alerta, texto, TBotoes::Ok); }
     bool Confirmacao(const QString& texto) {
@@ -34,7 +36,7 @@ QString Legenda(TTipoMensagem tipo);
 // Scripted answers for tests: records every box and answers Sim/Não boxes
 // from a preset queue (Nao when it runs dry).
 class TDialogosRoteiro final : public TDialogos {
-public:
+  public:
     struct Caixa {
         TTipoMensagem Tipo;
         QString Texto;
@@ -43,9 +45,12 @@ public:
 
     TResposta Mensagem(TTipoMensagem tipo, const QString& texto, TBotoes botoes) override {
         Caixas.push_back({tipo, texto, botoes});
-        if (AoMostrar) AoMostrar(Caixas.back());
-        if (botoes == TBotoes::Ok) return TResposta::Ok;
-        if (Respostas.empty()) return TResposta::Nao;
+        if (AoMostrar)
+            AoMostrar(Caixas.back());
+        if (botoes == TBotoes::Ok)
+            return TResposta::Ok;
+        if (Respostas.empty())
+            return TResposta::Nao;
         TResposta r = Respostas.front();
         Respostas.pop_front();
         return r;

@@ -7,12 +7,13 @@
 // An error carrying the system's Portuguese message (or the database's own
 // text). Raised where the failure is, caught at the edge of a unit of work.
 class EErro : public std::exception {
-public:
-    explicit EErro(QString mensagem) : m_mensagem(std::move(mensagem)), m_utf8(m_mensagem.toUtf8()) {}
+  public:
+    explicit EErro(QString mensagem)
+        : m_mensagem(std::move(mensagem)), m_utf8(m_mensagem.toUtf8()) {}
     const QString& Mensagem() const noexcept { return m_mensagem; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
-private:
+  private:
     QString m_mensagem;
     QByteArray m_utf8;
 };
@@ -21,12 +22,12 @@ private:
 // that the link to the database is gone (server down, network cut), as
 // opposed to a statement the database refused.
 class EErroBanco : public EErro {
-public:
+  public:
     EErroBanco(QString mensagem, bool conexaoPerdida = false)
         : EErro(std::move(mensagem)), m_conexaoPerdida(conexaoPerdida) {}
     bool ConexaoPerdida() const noexcept { return m_conexaoPerdida; }
 
-private:
+  private:
     bool m_conexaoPerdida;
 };
 

@@ -24,7 +24,7 @@ void DefineFormatSettings(const TFormatSettings& settings);
 
 // Sets settings for one scope and puts the previous ones back.
 class TFormatSettingsTemporario {
-public:
+  public:
     explicit TFormatSettingsTemporario(const TFormatSettings& settings)
         : m_anterior(FormatSettings()) {
         DefineFormatSettings(settings);
@@ -33,6 +33,6 @@ public:
     TFormatSettingsTemporario(const TFormatSettingsTemporario&) = delete;
     TFormatSettingsTemporario& operator=(const TFormatSettingsTemporario&) = delete;
 
-private:
+  private:
     TFormatSettings m_anterior;
 };

@@ -9,7 +9,7 @@
 // are found without regard to case; a missing file or key reads as the
 // default; values are Windows-1252 text.
 class TIniFile {
-public:
+  public:
     explicit TIniFile(const QString& caminho);
 
     bool Existe() const { return m_existe; }
@@ -18,7 +18,7 @@ public:
     // The section's lines "name=value" in file order.
     QStringList SectionLines(const QString& secao) const;
 
-private:
+  private:
     struct Secao {
         QString Nome;
         std::vector<std::pair<QString, QString>> Linhas;

@@ -5,7 +5,7 @@
 // The activity log and the error log as the lower layers see them; the main
 // window's log writer implements it (files beside the program and the view).
 class TRegistroLog {
-public:
+  public:
     virtual ~TRegistroLog() = default;
 
     // One time-stamped line "dd/mm/yy hh:mm:ss text" in LogErroConcentrador.
