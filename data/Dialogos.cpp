@@ -2,10 +2,14 @@
 
 QString Legenda(TTipoMensagem tipo) {
     switch (tipo) {
-        case TTipoMensagem::Informacao: return QStringLiteral("Informação");
-        case TTipoMensagem::Erro: return QStringLiteral("Erro");
-        case TTipoMensagem::Alerta: return QStringLiteral("Alerta");
-        case TTipoMensagem::Confirmacao: return QStringLiteral("Confirmação");
+        case TTipoMensagem::Informacao:
+            return QStringLiteral("Informação");
+        case TTipoMensagem::Erro:
+            return QStringLiteral("Erro");
+        case TTipoMensagem::Alerta:
+            return QStringLiteral("Alerta");
+        case TTipoMensagem::Confirmacao:
+            return QStringLiteral("Confirmação");
     }
     return QString();
 }
