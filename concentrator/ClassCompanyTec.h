@@ -10,7 +10,7 @@
 // from Encerrante, checks nothing before a call and ignores every library
 // result except InicializaSerial's.
 class TCompanyTec final : public TConcentrador {
-public:
+  public:
     // An empty directory means the directory of the running program.
     explicit TCompanyTec(QString diretorioPrograma = QString());
 
@@ -41,7 +41,7 @@ public:
     static QString NomeBiblioteca();
     static QString EnderecoBico(const QString& codigo);
 
-private:
+  private:
     QString m_diretorioPrograma;
     companytec::TEntradas m_entradas;
 };

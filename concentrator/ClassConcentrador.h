@@ -9,12 +9,13 @@
 // The concentrator as the rest of the system sees it: fifteen operations in
 // slot order, each doing nothing by default.
 class TConcentrador {
-public:
+  public:
     TConcentrador() = default;
     virtual ~TConcentrador() = default;
     TConcentrador(const TConcentrador&) = delete;
     TConcentrador& operator=(const TConcentrador&) = delete;
 
+    // clang-format off
     virtual QString GetLeStatus() { return QString(); }                       // 0
     virtual QString FGetStStatusBico() { return QStringLiteral("F"); }        // 1
     virtual void FBloqueiaBico(const QString& /*Bico*/) {}                    // 2
@@ -30,6 +31,7 @@ public:
     virtual double PrecoUnitario(const QString& /*Bico*/) { return 0; }      // 12
     virtual void FinalizaSerial() {}                                          // 13
     virtual void AcertaDataHora() {}                                          // 14
+    // clang-format on
 
     // The last totalizer reading, overwritten whole by LerEncerrante.
     TLeituraEncerrante Encerrante;

@@ -43,7 +43,8 @@ using FnAlteraPreco = std::int32_t COMPANYTEC_CC(const char* endereco, double pr
 using FnPreset = std::int32_t COMPANYTEC_CC(const char* endereco, double valor, std::uint8_t modo);
 using FnLePPL = std::int32_t COMPANYTEC_CC(const char* codigo, char* preco16);
 using FnLeStringAb = std::int32_t COMPANYTEC_CC(char* texto128);
-using FnCobLeSTEncerrante = std::int32_t COMPANYTEC_CC(const char* codigo, unsigned char* leitura16);
+using FnCobLeSTEncerrante = std::int32_t COMPANYTEC_CC(const char* codigo,
+                                                       unsigned char* leitura16);
 using FnWriteSerial = std::int32_t COMPANYTEC_CC(const char* texto);
 using FnRefEncerrante = std::int32_t COMPANYTEC_CC(const char* codigo, const char** texto);
 using FnRefAltPreco = std::int32_t COMPANYTEC_CC(const char* endereco, double preco,
@@ -85,13 +86,28 @@ struct TEntradas {
 };
 
 // The exported names, in the same order as TEntradas.
-inline constexpr const char* NomesEntradas[] = {
-    "FechaSerial",     "InicializaSerial",  "SetClock",      "LeStatus",
-    "LeAbastecimento", "LeAbastecimentoFid", "ConsultaEncerrante", "AlteraPreco",
-    "Preset",          "LePPL",             "LeStringAb",    "CobLeSTEncerrante",
-    "WriteSerial",     "RefEncerrante",     "RefAltPreco",   "LeAbFix",
-    "Incrementa",      "LeStStatus",        "LeVisualizacao", "RefLePPL",
-    "BloqueiaBico",    "AutoLibera"};
+inline constexpr const char* NomesEntradas[] = {"FechaSerial",
+                                                "InicializaSerial",
+                                                "SetClock",
+                                                "LeStatus",
+                                                "LeAbastecimento",
+                                                "LeAbastecimentoFid",
+                                                "ConsultaEncerrante",
+                                                "AlteraPreco",
+                                                "Preset",
+                                                "LePPL",
+                                                "LeStringAb",
+                                                "CobLeSTEncerrante",
+                                                "WriteSerial",
+                                                "RefEncerrante",
+                                                "RefAltPreco",
+                                                "LeAbFix",
+                                                "Incrementa",
+                                                "LeStStatus",
+                                                "LeVisualizacao",
+                                                "RefLePPL",
+                                                "BloqueiaBico",
+                                                "AutoLibera"};
 inline constexpr std::size_t NumeroEntradas = sizeof(NomesEntradas) / sizeof(NomesEntradas[0]);
 static_assert(NumeroEntradas == 22);
 static_assert(sizeof(TEntradas) == NumeroEntradas * sizeof(void*));

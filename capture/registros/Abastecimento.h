@@ -5,19 +5,32 @@
 // Header-only: the driver and the fueling decoder both use it.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+// Fields are read and written with memcpy in the machine's byte order.
+static_assert(std::endian::native == std::endian::little);
+
 namespace registro {
+
+// A span of bytes no reader looks at.
+struct TReservado {
+    std::size_t Offset;
+    std::size_t Tamanho;
+};
 
 // A short string of a field of `tamanho` bytes: one length byte, then the
 // characters. A length byte beyond the field is cut to the field.
-inline std::string LeShortString(const unsigned char* campo, std::size_t tamanho, std::size_t maximo) {
+inline std::string LeShortString(const unsigned char* campo, std::size_t tamanho,
+                                 std::size_t maximo) {
     std::size_t n = campo[0];
-    if (n > maximo) n = maximo;
-    if (n > tamanho - 1) n = tamanho - 1;
+    if (n > maximo)
+        n = maximo;
+    if (n > tamanho - 1)
+        n = tamanho - 1;
     return std::string(reinterpret_cast<const char*>(campo + 1), n);
 }
 
@@ -39,7 +52,28 @@ inline void Grava(unsigned char* p, T v) {
     std::memcpy(p, &v, sizeof v);
 }
 
-inline double DeMoeda(std::int64_t v) { return static_cast<double>(v) / 10000.0; }
+// True when the spans cover [0, tamanho) once each, without gap or overlap.
+template <std::size_t N>
+constexpr bool CobreExatamente(const std::array<TReservado, N>& spans, std::size_t tamanho) {
+    std::size_t inicio = 0;
+    for (std::size_t passo = 0; passo < N; ++passo) {
+        bool achou = false;
+        for (const auto& s : spans) {
+            if (s.Offset == inicio) {
+                inicio += s.Tamanho;
+                achou = true;
+                break;
+            }
+        }
+        if (!achou)
+            return false;
+    }
+    return inicio == tamanho;
+}
+
+inline double DeMoeda(std::int64_t v) {
+    return static_cast<double>(v) / 10000.0;
+}
 
 }  // namespace registro
 
@@ -55,20 +89,58 @@ struct TAbastecimento {
     static constexpr std::size_t OfsHora = 55, TamHora = 65, MaxHora = 64;
     static constexpr std::size_t OfsRegistro = 120;
     static constexpr std::size_t OfsEncerrante = 128;
+    static constexpr std::array<registro::TReservado, 4> Reservados = {
+        {{1, 7}, {32, 9}, {124, 4}, {136, 8}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
 
     bool Presente() const { return Bytes[OfsPresente] != 0; }
-    double TotalDinheiro() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro)); }
+    double TotalDinheiro() const {
+        return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro));
+    }
     double TotalLitros() const { return registro::Le<double>(Bytes + OfsTotalLitros); }
     double PU() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsPU)); }
-    std::string CodBico() const { return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico); }
+    std::string CodBico() const {
+        return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico);
+    }
     std::string Data() const { return registro::LeShortString(Bytes + OfsData, TamData, MaxData); }
     std::string Hora() const { return registro::LeShortString(Bytes + OfsHora, TamHora, MaxHora); }
     std::int32_t Registro() const { return registro::Le<std::int32_t>(Bytes + OfsRegistro); }
     double Encerrante() const { return registro::Le<double>(Bytes + OfsEncerrante); }
 };
-static_assert(sizeof(TAbastecimento) == 144);
+static_assert(sizeof(TAbastecimento) == TAbastecimento::Tamanho);
+static_assert(TAbastecimento::Tamanho == 144);
+static_assert(TAbastecimento::OfsPresente == 0);
+static_assert(TAbastecimento::OfsTotalDinheiro == 8);
+static_assert(TAbastecimento::OfsTotalLitros == 16);
+static_assert(TAbastecimento::OfsPU == 24);
+static_assert(TAbastecimento::OfsCodBico == 41 && TAbastecimento::TamCodBico == 3);
+static_assert(TAbastecimento::OfsData == 44 && TAbastecimento::TamData == 11);
+static_assert(TAbastecimento::OfsHora == 55 && TAbastecimento::TamHora == 65);
+static_assert(TAbastecimento::OfsRegistro == 120);
+static_assert(TAbastecimento::OfsEncerrante == 128);
+// The short strings fill their fields exactly, up to the next field.
+static_assert(TAbastecimento::OfsCodBico + TAbastecimento::TamCodBico == TAbastecimento::OfsData);
+static_assert(TAbastecimento::OfsData + TAbastecimento::TamData == TAbastecimento::OfsHora);
+static_assert(TAbastecimento::OfsHora + TAbastecimento::TamHora == TAbastecimento::OfsRegistro);
+static_assert(TAbastecimento::MaxCodBico == TAbastecimento::TamCodBico - 1);
+static_assert(TAbastecimento::MaxData == TAbastecimento::TamData - 1);
+static_assert(TAbastecimento::MaxHora == TAbastecimento::TamHora - 1);
+static_assert(registro::CobreExatamente(
+    std::array<registro::TReservado, 13>{{{TAbastecimento::OfsPresente, 1},
+                                          {TAbastecimento::OfsTotalDinheiro, 8},
+                                          {TAbastecimento::OfsTotalLitros, 8},
+                                          {TAbastecimento::OfsPU, 8},
+                                          {TAbastecimento::OfsCodBico, TAbastecimento::TamCodBico},
+                                          {TAbastecimento::OfsData, TAbastecimento::TamData},
+                                          {TAbastecimento::OfsHora, TAbastecimento::TamHora},
+                                          {TAbastecimento::OfsRegistro, 4},
+                                          {TAbastecimento::OfsEncerrante, 8},
+                                          TAbastecimento::Reservados[0],
+                                          TAbastecimento::Reservados[1],
+                                          TAbastecimento::Reservados[2],
+                                          TAbastecimento::Reservados[3]}},
+    TAbastecimento::Tamanho));
 
 // The fueling record with the identification tag, 176 bytes. Offsets 0 to 54
 // are those of TAbastecimento.
@@ -78,27 +150,64 @@ struct TAbastecimentoFid {
     static constexpr std::size_t OfsTotalDinheiro = TAbastecimento::OfsTotalDinheiro;
     static constexpr std::size_t OfsTotalLitros = TAbastecimento::OfsTotalLitros;
     static constexpr std::size_t OfsPU = TAbastecimento::OfsPU;
-    static constexpr std::size_t OfsCodBico = TAbastecimento::OfsCodBico, TamCodBico = 3, MaxCodBico = 2;
+    static constexpr std::size_t OfsCodBico = TAbastecimento::OfsCodBico, TamCodBico = 3,
+                                 MaxCodBico = 2;
     static constexpr std::size_t OfsData = TAbastecimento::OfsData, TamData = 11, MaxData = 10;
     static constexpr std::size_t OfsHora = 55, TamHora = 85, MaxHora = 84;
     static constexpr std::size_t OfsRegistro = 140;
     static constexpr std::size_t OfsEncerrante = 144;
     static constexpr std::size_t OfsCodFid = 154, TamCodFid = 17, MaxCodFid = 16;
+    static constexpr std::array<registro::TReservado, 4> Reservados = {
+        {{1, 7}, {32, 9}, {152, 2}, {171, 5}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
 
     bool Presente() const { return Bytes[OfsPresente] != 0; }
-    double TotalDinheiro() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro)); }
+    double TotalDinheiro() const {
+        return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro));
+    }
     double TotalLitros() const { return registro::Le<double>(Bytes + OfsTotalLitros); }
     double PU() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsPU)); }
-    std::string CodBico() const { return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico); }
+    std::string CodBico() const {
+        return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico);
+    }
     std::string Data() const { return registro::LeShortString(Bytes + OfsData, TamData, MaxData); }
     std::string Hora() const { return registro::LeShortString(Bytes + OfsHora, TamHora, MaxHora); }
     std::int32_t Registro() const { return registro::Le<std::int32_t>(Bytes + OfsRegistro); }
     double Encerrante() const { return registro::Le<double>(Bytes + OfsEncerrante); }
-    std::string CodFid() const { return registro::LeShortString(Bytes + OfsCodFid, TamCodFid, MaxCodFid); }
+    std::string CodFid() const {
+        return registro::LeShortString(Bytes + OfsCodFid, TamCodFid, MaxCodFid);
+    }
 };
-static_assert(sizeof(TAbastecimentoFid) == 176);
+static_assert(sizeof(TAbastecimentoFid) == TAbastecimentoFid::Tamanho);
+static_assert(TAbastecimentoFid::Tamanho == 176);
+static_assert(TAbastecimentoFid::TamCodBico == TAbastecimento::TamCodBico);
+static_assert(TAbastecimentoFid::TamData == TAbastecimento::TamData);
+static_assert(TAbastecimentoFid::OfsHora == 55 && TAbastecimentoFid::TamHora == 85);
+static_assert(TAbastecimentoFid::OfsRegistro == 140);
+static_assert(TAbastecimentoFid::OfsEncerrante == 144);
+static_assert(TAbastecimentoFid::OfsCodFid == 154 && TAbastecimentoFid::TamCodFid == 17);
+static_assert(TAbastecimentoFid::OfsHora + TAbastecimentoFid::TamHora ==
+              TAbastecimentoFid::OfsRegistro);
+static_assert(TAbastecimentoFid::MaxHora == TAbastecimentoFid::TamHora - 1);
+static_assert(TAbastecimentoFid::MaxCodFid == TAbastecimentoFid::TamCodFid - 1);
+static_assert(registro::CobreExatamente(
+    std::array<registro::TReservado, 14>{
+        {{TAbastecimentoFid::OfsPresente, 1},
+         {TAbastecimentoFid::OfsTotalDinheiro, 8},
+         {TAbastecimentoFid::OfsTotalLitros, 8},
+         {TAbastecimentoFid::OfsPU, 8},
+         {TAbastecimentoFid::OfsCodBico, TAbastecimentoFid::TamCodBico},
+         {TAbastecimentoFid::OfsData, TAbastecimentoFid::TamData},
+         {TAbastecimentoFid::OfsHora, TAbastecimentoFid::TamHora},
+         {TAbastecimentoFid::OfsRegistro, 4},
+         {TAbastecimentoFid::OfsEncerrante, 8},
+         {TAbastecimentoFid::OfsCodFid, TAbastecimentoFid::TamCodFid},
+         TAbastecimentoFid::Reservados[0],
+         TAbastecimentoFid::Reservados[1],
+         TAbastecimentoFid::Reservados[2],
+         TAbastecimentoFid::Reservados[3]}},
+    TAbastecimentoFid::Tamanho));
 
 // The 16-byte totalizer reading (the driver's field Encerrante).
 struct TLeituraEncerrante {
@@ -108,7 +217,13 @@ struct TLeituraEncerrante {
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
 
-    std::string Codigo() const { return registro::LeShortString(Bytes + OfsCodigo, TamCodigo, MaxCodigo); }
+    std::string Codigo() const {
+        return registro::LeShortString(Bytes + OfsCodigo, TamCodigo, MaxCodigo);
+    }
     double Valor() const { return registro::Le<double>(Bytes + OfsValor); }
 };
-static_assert(sizeof(TLeituraEncerrante) == 16);
+static_assert(sizeof(TLeituraEncerrante) == TLeituraEncerrante::Tamanho);
+static_assert(TLeituraEncerrante::Tamanho == 16);
+static_assert(TLeituraEncerrante::OfsCodigo + TLeituraEncerrante::TamCodigo ==
+              TLeituraEncerrante::OfsValor);
+static_assert(TLeituraEncerrante::OfsValor + sizeof(double) == TLeituraEncerrante::Tamanho);
