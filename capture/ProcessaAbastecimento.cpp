@@ -1,0 +1,178 @@
+#include "capture/ProcessaAbastecimento.h"
+
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+#include "data/Dialogos.h"
+#include "data/Erro.h"
+#include "data/RegistroLog.h"
+#include "data/Utilitarios.h"
+#include "data/Win1252.h"
+
+QString SqlBombas() {
+    return QStringLiteral(
+        "Select Bombas.CodBico,\n"
+        "    Bombas.CodTanque,\n"
+        "    Bombas.Descricao DescricaoBico,\n"
+        "    Bombas.CodConcentrador,\n"
+        "    Tanques.CodTanque Grade,\n"
+        "    Produto.CodProd,\n"
+        "    Produto.Descricao DescricaoProduto\n"
+        "From  Bombas\n"
+        "Inner Join Tanques On Tanques.CodTanque = Bombas.CodTanque\n"
+        "Inner Join Produto On Produto.CodProd = Tanques.CodProd\n"
+        "Where Bombas.CodConcentrador = :PConcentrador");
+}
+
+QString CodigoConcentradorDe(const QString& codigoHexadecimal) {
+    bool ok = !codigoHexadecimal.isEmpty();
+    int numero = 0;
+    for (QChar c : codigoHexadecimal) {
+        const int digito = c.isDigit() && c.unicode() < 128                 ? c.unicode() - '0'
+                           : c >= QLatin1Char('A') && c <= QLatin1Char('F') ? c.unicode() - 'A' + 10
+                           : c >= QLatin1Char('a') && c <= QLatin1Char('f') ? c.unicode() - 'a' + 10
+                                                                            : -1;
+        if (digito < 0) {
+            ok = false;
+            break;
+        }
+        numero = numero * 16 + digito;
+    }
+    if (!ok)
+        throw EErro(QStringLiteral("'%1' não é um valor inteiro válido").arg(codigoHexadecimal));
+    return FormatFloat(QStringLiteral("000"), numero);
+}
+
+QString TextoErroLeitura(const QString& mensagem) {
+    return QStringLiteral("Ocorreu um erro ao realizar a leitura do abastecimento:") +
+           QLatin1Char('\r') + mensagem + QLatin1Char('\r') +
+           QStringLiteral("Feche o sistema de conexão com o concentrador e o reinicie novamente!");
+}
+
+namespace {
+QString Texto(const std::string& bytes) {
+    return De1252(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+}  // namespace
+
+TCapturaAbastecimento::TCapturaAbastecimento(TAmbiente ambiente)
+    : m_ambiente(std::move(ambiente)),
+      m_gravacao(m_ambiente.Conexao, m_ambiente.MvAbast, m_ambiente.ParaPosto,
+                 m_ambiente.SequenciaAbast, m_ambiente.UsaFid, m_ambiente.Log,
+                 m_ambiente.Dialogos) {}
+
+void TCapturaAbastecimento::ProcessaAbastecimento(const TAbastecimento& registro) {
+    Processa(registro);
+}
+
+void TCapturaAbastecimento::ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) {
+    Processa(registro);
+}
+
+bool TCapturaAbastecimento::AbreBicos() {
+    TDataSet& bombas = m_ambiente.Bombas;
+    bombas.Close();
+    bombas.SetSQL(SqlBombas());
+    bombas.ParamText(QStringLiteral("PConcentrador"), m_codigoConcentrador);
+    bombas.Open();
+    return !bombas.IsEmpty();
+}
+
+template <typename TRegistro>
+void TCapturaAbastecimento::Processa(const TRegistro& registro) {
+    m_desfecho = TDesfechoCaptura::SemAbastecimento;
+    m_motivo.clear();
+    if (!registro.Presente())
+        return;
+    if (Arredonda(registro.TotalLitros(), 2) == 0)
+        return;
+    if (Arredonda(registro.PU(), 2) == 0)
+        return;
+
+    // A transaction already open belongs to an operator screen: the fueling
+    // joins it, and only that screen commits or undoes it.
+    const bool minha = !m_ambiente.Conexao.InTransaction();
+    try {
+        m_codigoConcentrador = CodigoConcentradorDe(Texto(registro.CodBico()));
+        QString codFid;
+        if constexpr (requires { registro.CodFid(); })
+            codFid = Texto(registro.CodFid());
+
+        if (!AbreBicos()) {
+            m_desfecho = TDesfechoCaptura::BicoDesconhecido;
+            m_ambiente.Log.GravaLogErro(
+                QStringLiteral("O sistema não encontrou nenhum bico relacionado com o "
+                               "concentrador ") +
+                m_codigoConcentrador + QStringLiteral(" ID: ") +
+                PreencheZeros(QString::number(registro.Registro()), 3) +
+                QStringLiteral(" Dinheiro: ") + FloatToStr(registro.TotalDinheiro()) +
+                QStringLiteral(" Litros: ") + FloatToStr(registro.TotalLitros()));
+            return;
+        }
+
+        if (!m_impreDescBicoLido) {
+            m_impreDescBico = m_ambiente.ParaPosto.AsString(QStringLiteral("ImpreDescBico"));
+            m_impreDescBicoLido = true;
+        }
+        const TDataSet& bombas = m_ambiente.Bombas;
+        TDadosAbastecimento a;
+        a.Data = Texto(registro.Data());
+        a.CodBico = bombas.AsString(QStringLiteral("CodBico"));
+        a.Combustivel = bombas.AsString(m_impreDescBico == QLatin1String("S")
+                                            ? QStringLiteral("DescricaoBico")
+                                            : QStringLiteral("DescricaoProduto"));
+        a.CodProd = bombas.AsString(QStringLiteral("CodProd"));
+        a.CodGrade = SubstituiTexto(bombas.AsString(QStringLiteral("Grade")), QStringLiteral("/"),
+                                    QString());
+        a.CodFid = codFid;
+        a.Litragem = registro.TotalLitros();
+        a.Valor = registro.TotalDinheiro();
+        a.PrecoUnit = registro.PU();
+        a.Desconto = 0;
+        a.EncerranteFinal = registro.Encerrante();
+        a.Id = registro.Registro();
+        a.CodigoConcentrador = m_codigoConcentrador;
+        QString hora = Texto(registro.Hora());
+
+        m_gravacao.InicioDaUnidade();
+        if (minha)
+            IniciaTransacao(m_ambiente.Conexao);
+        m_gravacao.GravaAbastecimento(hora, a);
+        if (minha)
+            ConfirmaTransacao(m_ambiente.Conexao);
+        m_desfecho = m_gravacao.InsercaoFalhou() ? TDesfechoCaptura::GravadoSemLinha
+                                                 : TDesfechoCaptura::Gravado;
+        if (m_ambiente.ProcessaEventos)
+            m_ambiente.ProcessaEventos();
+    } catch (const std::exception& e) {
+        ErroLeitura(MensagemDe(e), minha);
+    } catch (...) {
+        ErroLeitura(QStringLiteral("Erro desconhecido"), minha);
+    }
+}
+
+void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool transacaoMinha) {
+    // Committed already when only the event step failed.
+    const bool comprometido =
+        m_desfecho == TDesfechoCaptura::Gravado || m_desfecho == TDesfechoCaptura::GravadoSemLinha;
+    if (!comprometido) {
+        m_desfecho = TDesfechoCaptura::Falhou;
+        m_motivo = mensagem;
+        if (transacaoMinha) {
+            try {
+                DesfazTransacao(m_ambiente.Conexao);
+            } catch (...) {
+                // A lost link has undone the transaction with it.
+            }
+        }
+        if (m_gravacao.IncrementoNaUnidade()) {
+            try {
+                m_gravacao.DescartaIncremento();
+            } catch (...) {
+                // The next increment reads the row again first.
+            }
+        }
+    }
+    if (m_ambiente.RestoreMainWindow)
+        m_ambiente.RestoreMainWindow();
+    m_ambiente.Dialogos.Erro(TextoErroLeitura(mensagem));
+}
