@@ -1,0 +1,49 @@
+#include "ui/IconeBandeja.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TIconeBandeja::TIconeBandeja(const QIcon& icone, QObject* dono)
+    : QObject(dono), m_menu(std::make_unique<QMenu>()) {
+    m_menu->setObjectName(QStringLiteral("PopupMenu1"));
+    m_abrir = m_menu->addAction(QStringLiteral("&Abrir"));
+    m_abrir->setObjectName(QStringLiteral("Abrir1"));
+    m_sair = m_menu->addAction(QStringLiteral("&Sair"));
+    m_sair->setObjectName(QStringLiteral("Sair1"));
+    connect(m_abrir, &QAction::triggered, this, &TIconeBandeja::Abrir);
+    connect(m_sair, &QAction::triggered, this, &TIconeBandeja::Sair);
+
+    m_icone = new QSystemTrayIcon(icone, this);
+    m_icone->setObjectName(QStringLiteral("CoolTrayIcon1"));
+    m_icone->setContextMenu(m_menu.get());
+    connect(m_icone, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason motivo) {
+                if (motivo == QSystemTrayIcon::DoubleClick)
+                    emit DuploClique();
+            });
+    if (Disponivel())
+        m_icone->show();
+}
+
+TIconeBandeja::~TIconeBandeja() {
+    // The icon goes before its menu.
+    delete m_icone;
+    m_icone = nullptr;
+}
+
+bool TIconeBandeja::Disponivel() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TIconeBandeja::DefineHint(const QString& hint) {
+    m_icone->setToolTip(hint);
+}
+
+QString TIconeBandeja::Hint() const {
+    return m_icone->toolTip();
+}
+
+bool TIconeBandeja::Visivel() const {
+    return m_icone->isVisible();
+}
