@@ -19,11 +19,11 @@ Firebird::IMaster* Master();
 // they are freed before the attachment goes, and the link is cut when the
 // connection itself is destroyed first.
 class IUsuarioConexao {
-public:
+  public:
     virtual void LiberaComandos() = 0;
     virtual void ConexaoDestruida() = 0;
 
-protected:
+  protected:
     ~IUsuarioConexao() = default;
 };
 
@@ -58,7 +58,7 @@ struct TConexao::Impl {
 // The transaction a statement runs in: the explicit one, or one of its own
 // that Confirma commits and the destructor rolls back when not confirmed.
 class TTransacaoUso final {
-public:
+  public:
     explicit TTransacaoUso(TConexao& conexao);
     ~TTransacaoUso();
     TTransacaoUso(const TTransacaoUso&) = delete;
@@ -67,7 +67,7 @@ public:
     Firebird::ITransaction* Transacao() const;
     void Confirma();
 
-private:
+  private:
     TConexao::Impl* m_con;
     bool m_propria = false;
 };

@@ -1,0 +1,450 @@
+#include "data/Conexao.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+
+#include "data/Erro.h"
+#include "data/FirebirdInterno.h"
+#include "data/Win1252.h"
+
+using namespace Firebird;
+
+namespace {
+
+// Wraps a fresh status that throws FbException and is disposed with the scope.
+class TStatus final : public ThrowStatusWrapper {
+  public:
+    TStatus() : ThrowStatusWrapper(fb::Master()->getStatus()) {}
+    ~TStatus() { dispose(); }
+    TStatus(const TStatus&) = delete;
+    TStatus& operator=(const TStatus&) = delete;
+};
+
+class TStatusMudo final : public CheckStatusWrapper {
+  public:
+    TStatusMudo() : CheckStatusWrapper(fb::Master()->getStatus()) {}
+    ~TStatusMudo() { dispose(); }
+    TStatusMudo(const TStatusMudo&) = delete;
+    TStatusMudo& operator=(const TStatusMudo&) = delete;
+    bool Falhou() const { return (getState() & IStatus::STATE_ERRORS) != 0; }
+};
+
+// Rolls back and frees a transaction; when the server cannot be asked any
+// more the handle is freed anyway.
+void AbandonaTransacao(ITransaction*& tra) {
+    if (!tra) {
+        return;
+    }
+    TStatusMudo st;
+    tra->rollback(&st);
+    if (st.Falhou()) {
+        tra->release();
+    }
+    tra = nullptr;
+}
+
+// Same trimming rule as everywhere else: codes of 32 or less at both ends.
+QString Apara(const QString& texto) {
+    qsizetype ini = 0;
+    qsizetype fim = texto.size();
+    while (ini < fim && texto.at(ini).unicode() <= 32) {
+        ++ini;
+    }
+    while (fim > ini && texto.at(fim - 1).unicode() <= 32) {
+        --fim;
+    }
+    return texto.mid(ini, fim - ini);
+}
+
+QByteArray MontaTpb(const QString& isolamento, const QString& esperaBloqueios) {
+    QByteArray tpb;
+    tpb.append(char(isc_tpb_version3));
+    tpb.append(char(isc_tpb_write));
+    const QString iso = Apara(isolamento);
+    if (iso.compare(QLatin1String("RepeatableRead"), Qt::CaseInsensitive) == 0) {
+        tpb.append(char(isc_tpb_concurrency));
+    } else {
+        tpb.append(char(isc_tpb_read_committed));
+        // Dirty read has no Firebird counterpart; both read the newest
+        // committed version rather than wait for a pending one.
+        tpb.append(char(isc_tpb_rec_version));
+    }
+    const bool espera =
+        Apara(esperaBloqueios).compare(QLatin1String("False"), Qt::CaseInsensitive) != 0;
+    tpb.append(char(espera ? isc_tpb_wait : isc_tpb_nowait));
+    return tpb;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+IMaster* fb::Master() {
+    static IMaster* master = fb_get_master_interface();
+    return master;
+}
+
+QString fb::TextoStatus(const IStatus* status) {
+    const ISC_STATUS* p = status->getErrors();
+    QString texto;
+    char linha[1024];
+    while (fb_interpret(linha, sizeof linha, &p) > 0) {
+        if (!texto.isEmpty()) {
+            texto += QLatin1Char('\n');
+        }
+        texto += De1252(QByteArray(linha));
+    }
+    if (texto.isEmpty()) {
+        texto = QStringLiteral("Erro desconhecido do banco de dados");
+    }
+    return texto;
+}
+
+bool fb::StatusConexaoPerdida(const IStatus* status) {
+    static constexpr ISC_STATUS kCodigos[] = {
+        isc_network_error, isc_net_read_err,    isc_net_write_err,       isc_lost_db_connection,
+        isc_conn_lost,     isc_shutdown,        isc_att_shutdown,        isc_unavailable,
+        isc_shutinprog,    isc_net_connect_err, isc_net_server_shutdown, isc_bad_db_handle,
+    };
+    const ISC_STATUS* p = status->getErrors();
+    while (*p != isc_arg_end) {
+        const ISC_STATUS tipo = *p++;
+        if (tipo == isc_arg_gds) {
+            const ISC_STATUS codigo = *p++;
+            if (std::find(std::begin(kCodigos), std::end(kCodigos), codigo) != std::end(kCodigos)) {
+                return true;
+            }
+        } else if (tipo == isc_arg_cstring) {
+            p += 2;
+        } else {
+            ++p;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+
+ITransaction* TConexao::Impl::NovaTransacao() {
+    TStatus st;
+    return att->startTransaction(&st, unsigned(tpb.size()),
+                                 reinterpret_cast<const unsigned char*>(tpb.constData()));
+}
+
+void TConexao::Impl::Descarta() {
+    for (auto* u : std::vector<fb::IUsuarioConexao*>(usuarios)) {
+        u->LiberaComandos();
+    }
+    AbandonaTransacao(traAuto);
+    AbandonaTransacao(tra);
+    if (att) {
+        TStatusMudo st;
+        att->detach(&st);
+        if (st.Falhou()) {
+            att->release();
+        }
+        att = nullptr;
+    }
+}
+
+void TConexao::Impl::Falha(const FbException& erro) {
+    const bool perdida = fb::StatusConexaoPerdida(erro.getStatus());
+    const QString texto = fb::TextoStatus(erro.getStatus());
+    if (perdida) {
+        Descarta();
+    }
+    throw EErroBanco(texto, perdida);
+}
+
+void TConexao::Impl::Registra(fb::IUsuarioConexao* usuario) {
+    if (std::find(usuarios.begin(), usuarios.end(), usuario) == usuarios.end()) {
+        usuarios.push_back(usuario);
+    }
+}
+
+void TConexao::Impl::Desregistra(fb::IUsuarioConexao* usuario) {
+    usuarios.erase(std::remove(usuarios.begin(), usuarios.end(), usuario), usuarios.end());
+}
+
+// ---------------------------------------------------------------------------
+
+TTransacaoUso::TTransacaoUso(TConexao& conexao) : m_con(conexao.impl()) {
+    if (m_con->tra) {
+        return;
+    }
+    try {
+        m_con->traAuto = m_con->NovaTransacao();
+        m_propria = true;
+    } catch (const FbException& e) {
+        m_con->Falha(e);
+    }
+}
+
+TTransacaoUso::~TTransacaoUso() {
+    if (m_propria) {
+        AbandonaTransacao(m_con->traAuto);
+    }
+}
+
+ITransaction* TTransacaoUso::Transacao() const {
+    ITransaction* tra = m_propria ? m_con->traAuto : m_con->tra;
+    if (!tra) {
+        // Only after the link was dropped under a running statement.
+        throw EErroBanco(QStringLiteral("A conexão com o banco de dados foi perdida"), true);
+    }
+    return tra;
+}
+
+void TTransacaoUso::Confirma() {
+    if (!m_propria || !m_con->traAuto) {
+        return;
+    }
+    try {
+        TStatus st;
+        m_con->traAuto->commit(&st);
+        m_con->traAuto = nullptr;
+    } catch (const FbException& e) {
+        m_con->Falha(e);
+    }
+}
+
+TConexao::Impl& ExigeConexao(TConexao* conexao) {
+    if (!conexao) {
+        throw EErroBanco(QStringLiteral("Conexão não definida"));
+    }
+    if (!conexao->Connected()) {
+        conexao->Open();
+    }
+    return *conexao->impl();
+}
+
+// ---------------------------------------------------------------------------
+
+TConexao::TConexao() : m_impl(std::make_unique<Impl>()) {
+    m_impl->master = fb::Master();
+    m_impl->util = m_impl->master->getUtilInterface();
+}
+
+TConexao::~TConexao() {
+    Close();
+    for (auto* u : std::vector<fb::IUsuarioConexao*>(m_impl->usuarios)) {
+        u->ConexaoDestruida();
+    }
+    if (m_impl->provider) {
+        m_impl->provider->release();
+    }
+}
+
+void TConexao::DefineParametrosPadrao() {
+    m_parametros = QStringList{
+        QStringLiteral("DriverName=Interbase"),
+        QStringLiteral("Database=Varmeno.gdb"),
+        QStringLiteral("RoleName=RoleName"),
+        QStringLiteral("User_Name=sysdba"),
+        QStringLiteral("Password=tankgauge"),
+        QStringLiteral("ServerCharSet="),
+        QStringLiteral("SQLDialect=1"),
+        QStringLiteral("ErrorResourceFile="),
+        QStringLiteral("LocaleCode=0000"),
+        QStringLiteral("BlobSize=-1"),
+        QStringLiteral("CommitRetain=False"),
+        QStringLiteral("WaitOnLocks=True"),
+        QStringLiteral("Interbase TransIsolation=ReadCommited"),
+        QStringLiteral("Trim Char=False"),
+    };
+}
+
+namespace {
+qsizetype IndiceDoNome(const QStringList& linhas, const QString& nome) {
+    for (qsizetype i = 0; i < linhas.size(); ++i) {
+        const qsizetype igual = linhas[i].indexOf(QLatin1Char('='));
+        const QString nomeLinha = igual < 0 ? linhas[i] : linhas[i].left(igual);
+        if (nomeLinha.compare(nome, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+}  // namespace
+
+void TConexao::DefineParametro(const QString& nome, const QString& valor) {
+    const qsizetype i = IndiceDoNome(m_parametros, nome);
+    if (valor.isEmpty()) {
+        if (i >= 0) {
+            m_parametros.removeAt(i);
+        }
+        return;
+    }
+    const QString linha = nome + QLatin1Char('=') + valor;
+    if (i >= 0) {
+        m_parametros[i] = linha;
+    } else {
+        m_parametros.append(linha);
+    }
+}
+
+QString TConexao::Parametro(const QString& nome) const {
+    const qsizetype i = IndiceDoNome(m_parametros, nome);
+    if (i < 0) {
+        return QString();
+    }
+    const qsizetype igual = m_parametros[i].indexOf(QLatin1Char('='));
+    return igual < 0 ? QString() : m_parametros[i].mid(igual + 1);
+}
+
+const QStringList& TConexao::Parametros() const {
+    return m_parametros;
+}
+
+void TConexao::Open() {
+    Impl& c = *m_impl;
+    if (c.att) {
+        return;
+    }
+    bool ok = false;
+    const int dialeto = Parametro(QStringLiteral("SQLDialect")).trimmed().toInt(&ok);
+    c.dialeto = ok && dialeto >= 1 && dialeto <= 3 ? unsigned(dialeto) : 1u;
+    c.tpb = MontaTpb(Parametro(QStringLiteral("Interbase TransIsolation")),
+                     Parametro(QStringLiteral("WaitOnLocks")));
+
+    IXpbBuilder* dpb = nullptr;
+    try {
+        TStatus st;
+        if (!c.provider) {
+            c.provider = c.master->getDispatcher();
+        }
+        dpb = c.util->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        const QByteArray usuario = Para1252(Parametro(QStringLiteral("User_Name")));
+        const QByteArray senha = Para1252(Parametro(QStringLiteral("Password")));
+        const QByteArray papel = Para1252(Apara(Parametro(QStringLiteral("RoleName"))));
+        const QByteArray charset = Para1252(Apara(Parametro(QStringLiteral("ServerCharSet"))));
+        if (!usuario.isEmpty()) {
+            dpb->insertString(&st, isc_dpb_user_name, usuario.constData());
+        }
+        if (!senha.isEmpty()) {
+            dpb->insertString(&st, isc_dpb_password, senha.constData());
+        }
+        if (!papel.isEmpty()) {
+            dpb->insertString(&st, isc_dpb_sql_role_name, papel.constData());
+        }
+        if (!charset.isEmpty()) {
+            dpb->insertString(&st, isc_dpb_lc_ctype, charset.constData());
+        }
+        dpb->insertInt(&st, isc_dpb_sql_dialect, int(c.dialeto));
+        dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
+        const QByteArray caminho = Parametro(QStringLiteral("Database")).toUtf8();
+        c.att = c.provider->attachDatabase(&st, caminho.constData(), dpb->getBufferLength(&st),
+                                           dpb->getBuffer(&st));
+    } catch (const FbException& e) {
+        if (dpb) {
+            dpb->dispose();
+        }
+        c.Falha(e);
+    }
+    dpb->dispose();
+}
+
+void TConexao::Close() {
+    Impl& c = *m_impl;
+    if (!c.att) {
+        return;
+    }
+    for (auto* u : std::vector<fb::IUsuarioConexao*>(c.usuarios)) {
+        u->LiberaComandos();
+    }
+    AbandonaTransacao(c.traAuto);
+    AbandonaTransacao(c.tra);
+    TStatusMudo st;
+    c.att->detach(&st);
+    if (st.Falhou()) {
+        c.att->release();
+    }
+    c.att = nullptr;
+}
+
+bool TConexao::Connected() const {
+    return m_impl->att != nullptr;
+}
+
+bool TConexao::InTransaction() const {
+    return m_impl->tra != nullptr;
+}
+
+void TConexao::StartTransaction() {
+    Impl& c = ExigeConexao(this);
+    if (c.tra) {
+        throw EErroBanco(QStringLiteral("Já existe uma transação ativa nesta conexão"));
+    }
+    try {
+        c.tra = c.NovaTransacao();
+    } catch (const FbException& e) {
+        c.Falha(e);
+    }
+}
+
+void TConexao::Commit() {
+    Impl& c = *m_impl;
+    if (!c.tra) {
+        return;
+    }
+    try {
+        TStatus st;
+        c.tra->commit(&st);
+        c.tra = nullptr;
+    } catch (const FbException& e) {
+        // A refused commit leaves the transaction active, for the caller's undo.
+        c.Falha(e);
+    }
+}
+
+void TConexao::Rollback() {
+    Impl& c = *m_impl;
+    if (!c.tra) {
+        return;
+    }
+    try {
+        TStatus st;
+        c.tra->rollback(&st);
+        c.tra = nullptr;
+    } catch (const FbException& e) {
+        c.Falha(e);
+    }
+}
+
+bool TConexao::Responde() {
+    Impl& c = *m_impl;
+    if (!c.att) {
+        return false;
+    }
+    try {
+        TStatus st;
+        c.att->ping(&st);
+        return true;
+    } catch (const FbException& e) {
+        if (fb::StatusConexaoPerdida(e.getStatus())) {
+            c.Descarta();
+        }
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+void IniciaTransacao(TConexao& conexao) {
+    if (!conexao.InTransaction()) {
+        conexao.StartTransaction();
+    }
+}
+
+void ConfirmaTransacao(TConexao& conexao) {
+    if (conexao.InTransaction()) {
+        conexao.Commit();
+    }
+}
+
+void DesfazTransacao(TConexao& conexao) {
+    if (conexao.InTransaction()) {
+        conexao.Rollback();
+    }
+}
