@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "../ImpressaoQt.h"
+#include "BancoTeste.h"
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+#include "data/Erro.h"
+
+namespace {
+
+QString Texto(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class ConexaoTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_pasta.isValid());
+        m_banco = CriaBancoTeste(m_pasta.path(), true);
+        ConfiguraConexaoTeste(m_con, m_banco);
+        m_con.Open();
+    }
+
+    std::unique_ptr<TConexao> Outra() {
+        auto con = std::make_unique<TConexao>();
+        ConfiguraConexaoTeste(*con, m_banco);
+        con->Open();
+        return con;
+    }
+
+    static int Executa(TConexao& con, const QString& sql) {
+        TQuery q;
+        q.SetConnection(&con);
+        q.SetSQL(sql);
+        return q.ExecSQL();
+    }
+
+    // The sequence as another connection sees it: only what is committed.
+    int SequenciaComprometida() {
+        return ValorSql(m_banco, Texto("Select SequenciaAbast From ParaPosto")).toInt();
+    }
+
+    void DefineSequencia(TConexao& con, int valor) {
+        Executa(con, QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
+    }
+
+    QTemporaryDir m_pasta;
+    QString m_banco;
+    TConexao m_con;
+};
+
+TEST(ConexaoParametros, LinhasPorNomeSemCaixaEValorVazioRemove) {
+    TConexao con;
+    con.DefineParametrosPadrao();
+    EXPECT_EQ(con.Parametro(Texto("sqldialect")), Texto("1"));
+    EXPECT_EQ(con.Parametro(Texto("INTERBASE TRANSISOLATION")), Texto("ReadCommited"));
+    EXPECT_EQ(con.Parametro(Texto("User_Name")), Texto("sysdba"));
+    EXPECT_EQ(con.Parametro(Texto("Password")), Texto("tankgauge"));
+    EXPECT_TRUE(con.Parametros().contains(Texto("ServerCharSet=")));
+    const qsizetype linhas = con.Parametros().size();
+
+    con.DefineParametro(Texto("DataBase"), Texto("/dados/Varmeno.gdb"));
+    EXPECT_EQ(con.Parametros().size(), linhas) << "the Database line is replaced, not added";
+    EXPECT_EQ(con.Parametro(Texto("database")), Texto("/dados/Varmeno.gdb"));
+    EXPECT_TRUE(con.Parametros().contains(Texto("DataBase=/dados/Varmeno.gdb")));
+
+    con.DefineParametro(Texto("PASSWORD"), QString());
+    EXPECT_EQ(con.Parametros().size(), linhas - 1);
+    EXPECT_TRUE(con.Parametro(Texto("Password")).isEmpty());
+    con.DefineParametro(Texto("Password"), QString());  // nothing left to remove
+    EXPECT_EQ(con.Parametros().size(), linhas - 1);
+
+    con.DefineParametro(Texto("Novo"), Texto("x=y"));
+    EXPECT_EQ(con.Parametros().last(), Texto("Novo=x=y"));
+    EXPECT_EQ(con.Parametro(Texto("novo")), Texto("x=y"));
+}
+
+TEST_F(ConexaoTest, AbreEFechaSemErroRepetido) {
+    EXPECT_TRUE(m_con.Connected());
+    m_con.Open();  // already open
+    EXPECT_TRUE(m_con.Responde());
+    m_con.Close();
+    EXPECT_FALSE(m_con.Connected());
+    EXPECT_FALSE(m_con.Responde());
+    m_con.Close();  // closing a closed connection does nothing
+    m_con.Open();
+    EXPECT_TRUE(m_con.Connected());
+}
+
+TEST_F(ConexaoTest, ComandoSemTransacaoExplicitaEConfirmadoNaHora) {
+    ASSERT_FALSE(m_con.InTransaction());
+    DefineSequencia(m_con, 7);
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_EQ(SequenciaComprometida(), 7);
+}
+
+TEST_F(ConexaoTest, ComandoDentroDaTransacaoSoApareceNaConfirmacao) {
+    IniciaTransacao(m_con);
+    DefineSequencia(m_con, 8);
+    // The connection itself sees its own pending change.
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(Texto("Select SequenciaAbast From ParaPosto"));
+    q.Open();
+    EXPECT_EQ(q.AsInteger(Texto("SequenciaAbast")), 8);
+    EXPECT_EQ(SequenciaComprometida(), 1);
+    ConfirmaTransacao(m_con);
+    EXPECT_EQ(SequenciaComprometida(), 8);
+}
+
+TEST_F(ConexaoTest, ConfirmarDepoisDeDesfazerNaoFazNada) {
+    IniciaTransacao(m_con);
+    DefineSequencia(m_con, 9);
+    DesfazTransacao(m_con);
+    EXPECT_FALSE(m_con.InTransaction());
+    ConfirmaTransacao(m_con);
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_EQ(SequenciaComprometida(), 1);
+}
+
+TEST_F(ConexaoTest, IniciarDuasVezesJuntaTudoNaPrimeiraTransacao) {
+    IniciaTransacao(m_con);
+    DefineSequencia(m_con, 10);
+    IniciaTransacao(m_con);  // no nesting: joins the open one
+    Executa(m_con, Texto("Update Bombas Set statusbico = 'B' Where CodBico = '01'"));
+    EXPECT_EQ(SequenciaComprometida(), 1);
+    ConfirmaTransacao(m_con);
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_EQ(SequenciaComprometida(), 10);
+    EXPECT_EQ(ValorSql(m_banco, Texto("Select statusbico From Bombas Where CodBico = '01'")),
+              Texto("B"));
+    ConfirmaTransacao(m_con);  // nothing active: nothing happens
+    DesfazTransacao(m_con);
+    EXPECT_EQ(SequenciaComprometida(), 10);
+}
+
+TEST_F(ConexaoTest, DesfazerDescartaTudoDaTransacao) {
+    IniciaTransacao(m_con);
+    DefineSequencia(m_con, 11);
+    Executa(m_con, Texto("Delete From Bombas"));
+    DesfazTransacao(m_con);
+    EXPECT_EQ(SequenciaComprometida(), 1);
+    EXPECT_EQ(ValorSql(m_banco, Texto("Select Count(*) From Bombas")), Texto("4"));
+}
+
+TEST_F(ConexaoTest, StartTransactionDiretoComTransacaoAtivaFalha) {
+    m_con.StartTransaction();
+    EXPECT_THROW(m_con.StartTransaction(), EErroBanco);
+    EXPECT_TRUE(m_con.InTransaction());
+    m_con.Rollback();
+    EXPECT_FALSE(m_con.InTransaction());
+}
+
+TEST_F(ConexaoTest, FecharComTransacaoAbertaDesfazEla) {
+    IniciaTransacao(m_con);
+    DefineSequencia(m_con, 12);
+    m_con.Close();
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_EQ(SequenciaComprometida(), 1);
+}
+
+TEST_F(ConexaoTest, ConexaoFechadaReconectaAoAbrirUmDataSet) {
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(Texto("Select Count(*) As N From Bombas"));
+    q.Open();
+    m_con.Close();
+    q.Close();
+    q.Open();  // one more attempt to connect, as the original layer did
+    EXPECT_TRUE(m_con.Connected());
+    EXPECT_EQ(q.AsInteger(Texto("N")), 4);
+}
+
+TEST_F(ConexaoTest, ConexaoDerrubadaDaErroMarcadoENaoQuebra) {
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(Texto("Update ParaPosto Set SequenciaAbast = :PSeq"));
+    q.ParamInteger(Texto("PSeq"), 2);
+    ASSERT_EQ(q.ExecSQL(), 1);
+    IniciaTransacao(m_con);
+
+    auto outra = Outra();
+    Executa(*outra,
+            Texto("Delete From Mon$Attachments Where Mon$Attachment_Id <> Current_Connection"));
+
+    q.ParamInteger(Texto("PSeq"), 3);
+    try {
+        q.ExecSQL();
+        FAIL() << "a killed attachment must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.ConexaoPerdida()) << e.Mensagem().toStdString();
+        EXPECT_FALSE(e.Mensagem().isEmpty());
+    }
+    EXPECT_FALSE(m_con.Connected());
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_FALSE(m_con.Responde());
+    DesfazTransacao(m_con);  // nothing to undo any more
+
+    // The next statement connects again and works.
+    q.ParamInteger(Texto("PSeq"), 4);
+    EXPECT_EQ(q.ExecSQL(), 1);
+    EXPECT_EQ(SequenciaComprometida(), 4);
+}
+
+TEST_F(ConexaoTest, ConexaoDestruidaAntesDosDataSetsNaoDeixaPonteiroSolto) {
+    auto con = Outra();
+    TQuery q;
+    q.SetConnection(con.get());
+    q.SetSQL(Texto("Select * From Bombas"));
+    q.Open();
+    con.reset();
+    EXPECT_EQ(q.Connection(), nullptr);
+    q.Close();
+    EXPECT_THROW(q.Open(), EErroBanco);
+}
+
+struct CasoBancoInalcancavel {
+    const char* nome;
+    QString (*caminho)(const QString& pasta);
+    const char* trechoEsperado;
+    bool conexaoPerdida;
+};
+
+const CasoBancoInalcancavel kInalcancaveis[] = {
+    {"arquivo inexistente",
+     [](const QString& pasta) { return pasta + QStringLiteral("/nao/existe.fdb"); },
+     "I/O error during \"open\" operation", false},
+    {"servidor que nao responde",
+     [](const QString& pasta) {
+         return QStringLiteral("127.0.0.1/1:") + pasta + QStringLiteral("/x.fdb");
+     },
+     "Unable to complete network request to host \"127.0.0.1\"", true},
+};
+
+TEST_F(ConexaoTest, BancoInalcancavelDaErroComOTextoDoFirebird) {
+    for (const auto& caso : kInalcancaveis) {
+        SCOPED_TRACE(caso.nome);
+        TConexao con;
+        ConfiguraConexaoTeste(con, caso.caminho(m_pasta.path()));
+        try {
+            con.Open();
+            FAIL() << "opening must fail";
+        } catch (const EErroBanco& e) {
+            EXPECT_TRUE(e.Mensagem().contains(QString::fromUtf8(caso.trechoEsperado)))
+                << e.Mensagem().toStdString();
+            EXPECT_EQ(e.ConexaoPerdida(), caso.conexaoPerdida);
+        }
+        EXPECT_FALSE(con.Connected());
+        // A dataset on it tries once more and raises again.
+        TQuery q;
+        q.SetConnection(&con);
+        q.SetSQL(Texto("Select * From Bombas"));
+        EXPECT_THROW(q.Open(), EErroBanco);
+        EXPECT_THROW(IniciaTransacao(con), EErroBanco);
+        EXPECT_FALSE(con.InTransaction());
+    }
+}
+
+}  // namespace
