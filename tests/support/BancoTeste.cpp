@@ -77,6 +77,8 @@ QByteArray Dpb(TStatus& st, bool criar) {
     IXpbBuilder* dpb =
         Master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
+    // The embedded engine ignores it; the test server needs it.
+    dpb->insertString(&st, isc_dpb_password, COMUNICADOR_FIREBIRD_SENHA);
     dpb->insertInt(&st, isc_dpb_sql_dialect, 1);
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (criar) {
@@ -147,6 +149,14 @@ QString LeArquivo(const QString& caminho) {
 }
 
 }  // namespace
+
+QString ServidorTeste() {
+    return QStringLiteral("127.0.0.1/%1").arg(COMUNICADOR_FIREBIRD_PORTA);
+}
+
+QString SenhaServidorTeste() {
+    return QStringLiteral(COMUNICADOR_FIREBIRD_SENHA);
+}
 
 QString PastaEsquema() {
     return QStringLiteral(COMUNICADOR_SOURCE_DIR) + QStringLiteral("/data/schema");

@@ -14,9 +14,14 @@ class TConexao;
 QString CriaBancoTeste(const QString& pasta, bool demo = false,
                        const QString& nome = QStringLiteral("estacao.fdb"));
 
+// The tests' private Firebird server (a CTest fixture, see CMakeLists.txt):
+// "127.0.0.1/<port>", to put before ":/path/file.fdb", and its SYSDBA password.
+QString ServidorTeste();
+QString SenhaServidorTeste();
+
 // Runs a script of statements separated by ";" on the database (embedded,
 // dialect 1); "COMMIT" commits, isql's SET lines are skipped, texts go as
-// Windows-1252 bytes.
+// Windows-1252 bytes. `banco` may also name a database on the test server.
 void ExecutaSql(const QString& banco, const QString& script);
 
 // The first column of the first row of a SELECT, as text ("<null>" for

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "../ImpressaoQt.h"
+#include "BancoTeste.h"
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+#include "data/Erro.h"
+
+namespace {
+
+QString Texto(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class ServidorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_pasta.isValid());
+        m_arquivo = CriaBancoTeste(m_pasta.path(), true);
+        m_remoto = ServidorTeste() + QLatin1Char(':') + m_arquivo;
+        ConfiguraConexaoTeste(m_con, m_remoto, SenhaServidorTeste());
+    }
+
+    std::unique_ptr<TConexao> Outra() {
+        auto con = std::make_unique<TConexao>();
+        ConfiguraConexaoTeste(*con, m_remoto, SenhaServidorTeste());
+        con->Open();
+        return con;
+    }
+
+    static int Executa(TConexao& con, const QString& sql) {
+        TQuery q;
+        q.SetConnection(&con);
+        q.SetSQL(sql);
+        return q.ExecSQL();
+    }
+
+    QString Valor(const char* consulta) { return ValorSql(m_remoto, Texto(consulta)); }
+
+    QTemporaryDir m_pasta;
+    QString m_arquivo;
+    QString m_remoto;
+    TConexao m_con;
+};
+
+TEST_F(ServidorTest, TrabalhaPeloServidorComTransacoesEAutocommit) {
+    m_con.Open();
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(
+        Texto("Select Mon$Remote_Protocol As P From Mon$Attachments"
+              " Where Mon$Attachment_Id = Current_Connection"));
+    q.Open();
+    EXPECT_EQ(q.AsString(Texto("P")).trimmed(), Texto("TCPv4"));
+
+    q.SetSQL(Texto("Update ParaPosto Set SequenciaAbast = :PSeq"));
+    q.ParamInteger(Texto("PSeq"), 5);
+    EXPECT_EQ(q.ExecSQL(), 1);
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("5"));
+
+    IniciaTransacao(m_con);
+    q.ParamInteger(Texto("PSeq"), 6);
+    q.ExecSQL();
+    IniciaTransacao(m_con);
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("5"));
+    ConfirmaTransacao(m_con);
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("6"));
+    ConfirmaTransacao(m_con);
+
+    q.SetSQL(Texto("Select * From MvAbast Where Data = :PData"));
+    q.ParamText(Texto("PData"), Texto("25.12.2024"));
+    q.Open();
+    EXPECT_TRUE(q.IsEmpty());
+}
+
+TEST_F(ServidorTest, SenhaErradaDaErroComOTextoDoServidor) {
+    TConexao con;
+    ConfiguraConexaoTeste(con, m_remoto, Texto("errada"));
+    try {
+        con.Open();
+        FAIL() << "a wrong password must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.Mensagem().contains(Texto("Your user name and password are not defined")))
+            << e.Mensagem().toStdString();
+        EXPECT_FALSE(e.ConexaoPerdida());
+    }
+    EXPECT_FALSE(con.Connected());
+}
+
+TEST_F(ServidorTest, BancoInexistenteNoServidorDaErroComOTextoDoServidor) {
+    TConexao con;
+    ConfiguraConexaoTeste(con, ServidorTeste() + Texto(":") + m_pasta.path() + Texto("/nada.fdb"),
+                          SenhaServidorTeste());
+    try {
+        con.Open();
+        FAIL() << "a missing database must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.Mensagem().contains(Texto("I/O error during \"open\" operation for file")))
+            << e.Mensagem().toStdString();
+        EXPECT_TRUE(e.Mensagem().contains(Texto("nada.fdb")));
+    }
+    EXPECT_FALSE(con.Connected());
+}
+
+TEST_F(ServidorTest, ConexaoDerrubadaNoServidorDaErroEReconecta) {
+    m_con.Open();
+    IniciaTransacao(m_con);
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(Texto("Update ParaPosto Set SequenciaAbast = :PSeq"));
+    q.ParamInteger(Texto("PSeq"), 8);
+    ASSERT_EQ(q.ExecSQL(), 1);
+
+    auto outra = Outra();
+    Executa(*outra,
+            Texto("Delete From Mon$Attachments Where Mon$Attachment_Id <> Current_Connection"));
+
+    try {
+        q.ExecSQL();
+        FAIL() << "a killed attachment must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.ConexaoPerdida()) << e.Mensagem().toStdString();
+    }
+    EXPECT_FALSE(m_con.Connected());
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_NO_THROW(ConfirmaTransacao(m_con));
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("1")) << "the work was lost";
+
+    q.ParamInteger(Texto("PSeq"), 9);
+    EXPECT_EQ(q.ExecSQL(), 1);
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("9"));
+}
+
+}  // namespace
