@@ -148,6 +148,8 @@ void TGravacaoAbastecimento::IncrementaSequencia() {
         if (m_sequenciaAbast.ApplyUpdates() < 1)
             throw EErro(QString());
     } catch (...) {
+        // The cache may hold the unapplied value; never count on from it.
+        m_cacheSujo = true;
         throw EErro(QStringLiteral("Erro ao Atualizar a Sequência de Abastecimentos."));
     }
     m_recarrega = true;
