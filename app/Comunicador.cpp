@@ -74,7 +74,7 @@ TComunicador::TComunicador(TAmbienteComunicador ambiente, QObject* dono)
     LeConcentrador.setObjectName(QStringLiteral("LeConcentrador"));
     LeConcentrador.setSingleShot(true);
     LeConcentrador.setInterval(1000);
-    connect(&LeConcentrador, &QTimer::timeout, this, &TComunicador::CicloProtegido);
+    connect(&LeConcentrador, &QTimer::timeout, this, &TComunicador::DisparoLeConcentrador);
 }
 
 TComunicador::~TComunicador() {
@@ -222,7 +222,7 @@ void TComunicador::ApagaAbastecimentosAntigos() {
 
 // ---------------------------------------------------------------- polling cycle
 
-void TComunicador::CicloProtegido() {
+void TComunicador::DisparoLeConcentrador() {
     try {
         LeConcentradorTimer();
     } catch (const std::exception& e) {

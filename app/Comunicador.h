@@ -82,6 +82,9 @@ class TComunicador final : public QObject, public TRegistroLog {
     // One polling cycle. An error of the status publishing leaves it (the
     // timer is on again by then); the timer's own slot reports it.
     void LeConcentradorTimer();
+    // What the timer's expiry runs: one cycle, with whatever escapes it sent
+    // to the general error report.
+    void DisparoLeConcentrador();
     void AnimaStatus();
 
     void ApagaAbastecimentosAntigos();
@@ -135,7 +138,6 @@ class TComunicador final : public QObject, public TRegistroLog {
     static QString TextoStatusInicial();
 
   private:
-    void CicloProtegido();
     void ProcessaEventos();
 
     TAmbienteComunicador m_ambiente;

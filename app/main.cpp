@@ -1,8 +1,12 @@
+#include <QCoreApplication>
 #include <QObject>
 #include <clocale>
+#include <memory>
 
 #include "app/Menu.h"
 #include "app/SinaisTermino.h"
+#include "capture/ProcessaAbastecimento.h"
+#include "concentrator/StatusBicos.h"
 #include "data/FormatSettings.h"
 #include "ui/Aplicacao.h"
 
@@ -17,7 +21,25 @@ int main(int argc, char** argv) {
     // Message boxes come and go while the window sits in the tray.
     aplicacao.setQuitOnLastWindowClosed(false);
 
-    TMenuPrin janela;
+    TConfiguracaoMenu configuracao;
+    configuracao.LigaCaptura = [](TComunicador& c) {
+        c.DefineCaptura(std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
+            .Conexao = c.CnVarmeno,
+            .Bombas = *c.Bombas,
+            .MvAbast = *c.MvAbast,
+            .ParaPosto = *c.ParaPosto,
+            .SequenciaAbast = *c.SequenciaAbast,
+            .UsaFid = c.UsaFid,
+            .Log = c,
+            .Dialogos = c.Dialogos(),
+            .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
+            .ProcessaEventos = [] { QCoreApplication::processEvents(); },
+        }));
+        // The driver exists only once start-up has created it.
+        c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
+            c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));
+    };
+    TMenuPrin janela(std::move(configuracao));
     janela.DefineVersao(QStringLiteral("v15.02ad"));
 
     TSinaisTermino sinais;
