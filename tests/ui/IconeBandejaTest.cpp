@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+
+#include "AplicacaoTeste.h"
+#include "tests/ImpressaoQt.h"
+#include "ui/IconeBandeja.h"
+#include "ui/Icones.h"
+
+namespace {
+
+TEST(IconeBandeja, MenuAbrirSairHintESemHostDeBandeja) {
+    GaranteAplicacao();
+    TIconeBandeja icone(IconePrograma());
+    // The offscreen platform has no tray host.
+    EXPECT_FALSE(TIconeBandeja::Disponivel());
+    EXPECT_FALSE(icone.Visivel());
+
+    QMenu* menu = icone.PopupMenu1();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0], icone.Abrir1());
+    EXPECT_EQ(menu->actions()[1], icone.Sair1());
+    EXPECT_EQ(icone.Abrir1()->text(), QStringLiteral("&Abrir"));
+    EXPECT_EQ(icone.Sair1()->text(), QStringLiteral("&Sair"));
+
+    QSignalSpy abrir(&icone, &TIconeBandeja::Abrir);
+    QSignalSpy sair(&icone, &TIconeBandeja::Sair);
+    icone.Abrir1()->trigger();
+    EXPECT_EQ(abrir.count(), 1);
+    EXPECT_EQ(sair.count(), 0);
+    icone.Sair1()->trigger();
+    EXPECT_EQ(sair.count(), 1);
+
+    EXPECT_TRUE(icone.Hint().isEmpty());
+    icone.DefineHint(QStringLiteral("Comunicação"));
+    EXPECT_EQ(icone.Hint(), QStringLiteral("Comunicação"));
+}
+
+TEST(Icones, TodasAsImagensTemConteudo) {
+    GaranteAplicacao();
+    for (const QIcon& i : {IconePrograma(), IconeEncerrantes(), IconeAlteraPreco(), IconeDataHora(),
+                           IconeBloqueio()}) {
+        const QImage imagem = i.pixmap(16, 16).toImage();
+        ASSERT_FALSE(imagem.isNull());
+        int opacos = 0;
+        for (int y = 0; y < imagem.height(); ++y)
+            for (int x = 0; x < imagem.width(); ++x)
+                opacos += qAlpha(imagem.pixel(x, y)) > 0;
+        EXPECT_GT(opacos, 20);
+    }
+}
+
+}  // namespace
