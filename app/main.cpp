@@ -7,6 +7,7 @@
 #include "app/SinaisTermino.h"
 #include "capture/ProcessaAbastecimento.h"
 #include "concentrator/StatusBicos.h"
+#include "data/DataSet.h"
 #include "data/FormatSettings.h"
 #include "ui/Aplicacao.h"
 
