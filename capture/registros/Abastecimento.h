@@ -16,8 +16,8 @@ static_assert(std::endian::native == std::endian::little);
 
 namespace registro {
 
-// A span of bytes no reader looks at.
-struct TReservado {
+// A span of a record: offset and size.
+struct TFaixa {
     std::size_t Offset;
     std::size_t Tamanho;
 };
@@ -54,7 +54,7 @@ inline void Grava(unsigned char* p, T v) {
 
 // True when the spans cover [0, tamanho) once each, without gap or overlap.
 template <std::size_t N>
-constexpr bool CobreExatamente(const std::array<TReservado, N>& spans, std::size_t tamanho) {
+constexpr bool CobreExatamente(const std::array<TFaixa, N>& spans, std::size_t tamanho) {
     std::size_t inicio = 0;
     for (std::size_t passo = 0; passo < N; ++passo) {
         bool achou = false;
@@ -89,7 +89,7 @@ struct TAbastecimento {
     static constexpr std::size_t OfsHora = 55, TamHora = 65, MaxHora = 64;
     static constexpr std::size_t OfsRegistro = 120;
     static constexpr std::size_t OfsEncerrante = 128;
-    static constexpr std::array<registro::TReservado, 4> Reservados = {
+    static constexpr std::array<registro::TFaixa, 4> Reservados = {
         {{1, 7}, {32, 9}, {124, 4}, {136, 8}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
@@ -127,19 +127,19 @@ static_assert(TAbastecimento::MaxCodBico == TAbastecimento::TamCodBico - 1);
 static_assert(TAbastecimento::MaxData == TAbastecimento::TamData - 1);
 static_assert(TAbastecimento::MaxHora == TAbastecimento::TamHora - 1);
 static_assert(registro::CobreExatamente(
-    std::array<registro::TReservado, 13>{{{TAbastecimento::OfsPresente, 1},
-                                          {TAbastecimento::OfsTotalDinheiro, 8},
-                                          {TAbastecimento::OfsTotalLitros, 8},
-                                          {TAbastecimento::OfsPU, 8},
-                                          {TAbastecimento::OfsCodBico, TAbastecimento::TamCodBico},
-                                          {TAbastecimento::OfsData, TAbastecimento::TamData},
-                                          {TAbastecimento::OfsHora, TAbastecimento::TamHora},
-                                          {TAbastecimento::OfsRegistro, 4},
-                                          {TAbastecimento::OfsEncerrante, 8},
-                                          TAbastecimento::Reservados[0],
-                                          TAbastecimento::Reservados[1],
-                                          TAbastecimento::Reservados[2],
-                                          TAbastecimento::Reservados[3]}},
+    std::array<registro::TFaixa, 13>{{{TAbastecimento::OfsPresente, 1},
+                                      {TAbastecimento::OfsTotalDinheiro, 8},
+                                      {TAbastecimento::OfsTotalLitros, 8},
+                                      {TAbastecimento::OfsPU, 8},
+                                      {TAbastecimento::OfsCodBico, TAbastecimento::TamCodBico},
+                                      {TAbastecimento::OfsData, TAbastecimento::TamData},
+                                      {TAbastecimento::OfsHora, TAbastecimento::TamHora},
+                                      {TAbastecimento::OfsRegistro, 4},
+                                      {TAbastecimento::OfsEncerrante, 8},
+                                      TAbastecimento::Reservados[0],
+                                      TAbastecimento::Reservados[1],
+                                      TAbastecimento::Reservados[2],
+                                      TAbastecimento::Reservados[3]}},
     TAbastecimento::Tamanho));
 
 // The fueling record with the identification tag, 176 bytes. Offsets 0 to 54
@@ -157,7 +157,7 @@ struct TAbastecimentoFid {
     static constexpr std::size_t OfsRegistro = 140;
     static constexpr std::size_t OfsEncerrante = 144;
     static constexpr std::size_t OfsCodFid = 154, TamCodFid = 17, MaxCodFid = 16;
-    static constexpr std::array<registro::TReservado, 4> Reservados = {
+    static constexpr std::array<registro::TFaixa, 4> Reservados = {
         {{1, 7}, {32, 9}, {152, 2}, {171, 5}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
@@ -192,7 +192,7 @@ static_assert(TAbastecimentoFid::OfsHora + TAbastecimentoFid::TamHora ==
 static_assert(TAbastecimentoFid::MaxHora == TAbastecimentoFid::TamHora - 1);
 static_assert(TAbastecimentoFid::MaxCodFid == TAbastecimentoFid::TamCodFid - 1);
 static_assert(registro::CobreExatamente(
-    std::array<registro::TReservado, 14>{
+    std::array<registro::TFaixa, 14>{
         {{TAbastecimentoFid::OfsPresente, 1},
          {TAbastecimentoFid::OfsTotalDinheiro, 8},
          {TAbastecimentoFid::OfsTotalLitros, 8},
