@@ -1,0 +1,399 @@
+// Storing one fueling and one status pass, each against its floor on the same
+// database file with forced writes (every commit waits for the disk). Run
+// from a folder on a real disk: the databases are made there.
+//
+// BM_Razao* run both sides alternately in one loop and report the ratio.
+#include <benchmark/benchmark.h>
+#include <firebird/Interface.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "BancoTeste.h"
+#include "app/LogArquivos.h"
+#include "capture/ProcessaAbastecimento.h"
+#include "concentrator/ClassConcentrador.h"
+#include "concentrator/StatusBicos.h"
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+#include "data/Dialogos.h"
+#include "data/RegistroLog.h"
+#include "data/Relogio.h"
+
+namespace {
+
+using Relogio = std::chrono::steady_clock;
+
+double Ms(Relogio::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The activity log as the program writes it: the day's file, opened and
+// closed for every line.
+class TLogBench final : public TRegistroLog {
+  public:
+    explicit TLogBench(const QString& pasta) : m_arquivos(m_relogio, pasta + QLatin1Char('/')) {}
+    void GravaLogErro(const QString& texto) override { m_arquivos.GravaLogErro(texto); }
+    void EscreveLinhaLog(const QString& data, const QString& hora, const QString& codBico,
+                         double litros, double total, double precoUnit, const QString& sequencia,
+                         const QString& id, const QString& canal) override {
+        m_arquivos.EscreveLinhaLog(TLogArquivos::MontaLinhaLog(data, hora, codBico, litros, total,
+                                                               precoUnit, sequencia, id, canal),
+                                   [](const QString&) {});
+    }
+
+  private:
+    TRelogioSistema m_relogio;
+    TLogArquivos m_arquivos;
+};
+
+int ForcedWrites(TConexao& conexao) {
+    TQuery fw;
+    fw.SetConnection(&conexao);
+    fw.SetSQL(QStringLiteral("Select Mon$Forced_Writes As FW From Mon$Database"));
+    fw.Open();
+    return fw.AsInteger(QStringLiteral("FW"));
+}
+
+// ------------------------------------------------------------ one fueling
+
+// The INSERT of one MvAbast row and its commit over the raw client
+// interface: statement prepared once, one transaction per row.
+class TPisoInsert {
+  public:
+    explicit TPisoInsert(const QString& banco)
+        : m_master(Firebird::fb_get_master_interface()), m_status(m_master->getStatus()) {
+        using namespace Firebird;
+        IXpbBuilder* dpb =
+            m_master->getUtilInterface()->getXpbBuilder(&m_status, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&m_status, isc_dpb_user_name, "SYSDBA");
+        dpb->insertString(&m_status, isc_dpb_password, "masterkey");
+        const QByteArray caminho = QFile::encodeName(banco);
+        m_att = m_master->getDispatcher()->attachDatabase(&m_status, caminho.constData(),
+                                                          dpb->getBufferLength(&m_status),
+                                                          dpb->getBuffer(&m_status));
+        dpb->dispose();
+        ITransaction* tra = m_att->startTransaction(&m_status, sizeof kTpb, kTpb);
+        const char* sql =
+            "INSERT INTO MvAbast (Data, Hora, CodBico, Combustivel, Litragem, Valor, CodProd, "
+            "CodGrade, CodFid, PrecoUnit, Desconto, Emitido, Id, Sequencia, EncerranteFinal) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        m_stmt = m_att->prepare(&m_status, tra, 0, sql, 1, IStatement::PREPARE_PREFETCH_METADATA);
+        tra->commit(&m_status);
+        m_meta = m_stmt->getInputMetadata(&m_status);
+        m_buffer.assign(m_meta->getMessageLength(&m_status), 0);
+        ISC_TIMESTAMP data;
+        data.timestamp_date = m_master->getUtilInterface()->encodeDate(2024, 12, 25);
+        data.timestamp_time = 0;
+        Valor(0, &data, sizeof data);
+        Texto(1, "14:35:00");
+        Texto(2, "01");
+        Texto(3, "GASOLINA COMUM");
+        Numero(4, 4.25);
+        Numero(5, 25.5);
+        Texto(6, "001");
+        Texto(7, "01");
+        Nulo(8);
+        Numero(9, 6.0);
+        Numero(10, 0.0);
+        Texto(11, "N");
+        Inteiro(12, 42);
+        Inteiro(13, 1);
+        Numero(14, 10250.5);
+    }
+    ~TPisoInsert() {
+        if (m_meta)
+            m_meta->release();
+        if (m_stmt)
+            m_stmt->free(&m_status);
+        if (m_att)
+            m_att->detach(&m_status);
+        m_status.dispose();
+    }
+
+    void Executa() {
+        Firebird::ITransaction* tra = m_att->startTransaction(&m_status, sizeof kTpb, kTpb);
+        m_stmt->execute(&m_status, tra, m_meta, m_buffer.data(), nullptr, nullptr);
+        tra->commit(&m_status);
+    }
+
+  private:
+    // Values in the statement's own input message, typed as declared.
+    void Valor(unsigned i, const void* dado, std::size_t tamanho) {
+        std::memcpy(m_buffer.data() + m_meta->getOffset(&m_status, i), dado, tamanho);
+        const short naoNulo = 0;
+        std::memcpy(m_buffer.data() + m_meta->getNullOffset(&m_status, i), &naoNulo,
+                    sizeof naoNulo);
+    }
+    void Nulo(unsigned i) {
+        const short nulo = -1;
+        std::memcpy(m_buffer.data() + m_meta->getNullOffset(&m_status, i), &nulo, sizeof nulo);
+    }
+    void Texto(unsigned i, const char* texto) {
+        const unsigned tamanho = m_meta->getLength(&m_status, i);
+        std::vector<char> dado;
+        const auto n = static_cast<unsigned short>(std::strlen(texto));
+        if (m_meta->getType(&m_status, i) == SQL_VARYING) {
+            dado.resize(sizeof n + n);
+            std::memcpy(dado.data(), &n, sizeof n);
+            std::memcpy(dado.data() + sizeof n, texto, n);
+        } else {
+            dado.assign(tamanho, ' ');
+            std::memcpy(dado.data(), texto, n);
+        }
+        Valor(i, dado.data(), dado.size());
+    }
+    void Numero(unsigned i, double v) { Valor(i, &v, sizeof v); }
+    void Inteiro(unsigned i, int v) { Valor(i, &v, sizeof v); }
+
+    // What the program's connection uses: read committed, record versions,
+    // waiting on locks.
+    static constexpr unsigned char kTpb[] = {
+        isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait};
+
+    Firebird::IMaster* m_master;
+    Firebird::ThrowStatusWrapper m_status;
+    Firebird::IAttachment* m_att = nullptr;
+    Firebird::IStatement* m_stmt = nullptr;
+    Firebird::IMessageMetadata* m_meta = nullptr;
+    std::vector<unsigned char> m_buffer;
+};
+
+// The station with the main window's datasets, and the capture over them.
+struct TEstacaoBench {
+    TEstacaoBench()
+        : pasta(QDir::currentPath() + QStringLiteral("/bench-captura-XXXXXX")),
+          banco(CriaBancoTeste(pasta.path(), true)),
+          log(pasta.path()) {
+        ConfiguraConexaoTeste(conexao, banco);
+        conexao.Open();
+        forcedWrites = ForcedWrites(conexao);
+        for (TDataSet* d : {static_cast<TDataSet*>(&bombas), static_cast<TDataSet*>(&paraPosto),
+                            &mvAbast, static_cast<TDataSet*>(&sequenciaAbast)})
+            d->SetConnection(&conexao);
+        paraPosto.SetSQL(
+            QStringLiteral("Select SequenciaAbast, AcertaDataConc, PortaConc, "
+                           "ImpreDescBico, UsaConcentrador, CorrigeLitragem, "
+                           "visualizastatusbomba\r\nFrom ParaPosto"));
+        paraPosto.Open();
+        sequenciaAbast.SetSQL(QStringLiteral("Select SequenciaAbast From ParaPosto"));
+        sequenciaAbast.Open();
+        captura = std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
+            .Conexao = conexao,
+            .Bombas = bombas,
+            .MvAbast = mvAbast,
+            .ParaPosto = paraPosto,
+            .SequenciaAbast = sequenciaAbast,
+            .UsaFid = usaFid,
+            .Log = log,
+            .Dialogos = dialogos,
+            .RestoreMainWindow = [] {},
+            .ProcessaEventos = [] {},
+        });
+        std::memset(registro.Bytes, 0xCC, sizeof registro.Bytes);
+        registro.Bytes[TAbastecimento::OfsPresente] = 1;
+        registro::Grava<std::int64_t>(registro.Bytes + TAbastecimento::OfsTotalDinheiro, 255000);
+        registro::Grava<double>(registro.Bytes + TAbastecimento::OfsTotalLitros, 4.25);
+        registro::Grava<std::int64_t>(registro.Bytes + TAbastecimento::OfsPU, 60000);
+        registro::GravaShortString(registro.Bytes + TAbastecimento::OfsCodBico,
+                                   TAbastecimento::TamCodBico, "04");
+        registro::Grava<std::int32_t>(registro.Bytes + TAbastecimento::OfsRegistro, 42);
+        registro::Grava<double>(registro.Bytes + TAbastecimento::OfsEncerrante, 10250.5);
+    }
+    ~TEstacaoBench() {
+        captura.reset();
+        for (TDataSet* d : {static_cast<TDataSet*>(&bombas), static_cast<TDataSet*>(&paraPosto),
+                            &mvAbast, static_cast<TDataSet*>(&sequenciaAbast)})
+            d->Close();
+    }
+
+    // A fueling a second after the previous one: its slot is free at once.
+    void Armazena() {
+        ++segundo;
+        const QString hora = QStringLiteral("%1:%2:%3")
+                                 .arg(segundo / 3600 % 24, 2, 10, QLatin1Char('0'))
+                                 .arg(segundo / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(segundo % 60, 2, 10, QLatin1Char('0'));
+        const int dia = 1 + segundo / 86400 % 28;
+        registro::GravaShortString(
+            registro.Bytes + TAbastecimento::OfsData, TAbastecimento::TamData,
+            QStringLiteral("%1/01/2025").arg(dia, 2, 10, QLatin1Char('0')).toStdString());
+        registro::GravaShortString(registro.Bytes + TAbastecimento::OfsHora,
+                                   TAbastecimento::TamHora, hora.toStdString());
+        captura->ProcessaAbastecimento(registro);
+    }
+
+    QTemporaryDir pasta;
+    QString banco;
+    TLogBench log;
+    TConexao conexao;
+    TQuery bombas, paraPosto;
+    TDataSet mvAbast;
+    TDataSetEditavel sequenciaAbast;
+    TDialogosRoteiro dialogos;
+    bool usaFid = false;
+    std::unique_ptr<TCapturaAbastecimento> captura;
+    TAbastecimento registro;
+    int segundo = 0;
+    int forcedWrites = 0;
+};
+
+TEstacaoBench& Estacao() {
+    static TEstacaoBench e;
+    return e;
+}
+
+TPisoInsert& Piso() {
+    static TPisoInsert p(Estacao().banco);
+    return p;
+}
+
+bool Confere(benchmark::State& state, const TEstacaoBench& e) {
+    if (!e.dialogos.Caixas.empty()) {
+        state.SkipWithError("a fueling was not stored");
+        return false;
+    }
+    state.counters["forced_writes"] = e.forcedWrites;
+    return true;
+}
+
+void BM_ArmazenaAbastecimento(benchmark::State& state) {
+    TEstacaoBench& e = Estacao();
+    for (auto _ : state)
+        e.Armazena();
+    Confere(state, e);
+}
+
+void BM_PisoInsertCommit(benchmark::State& state) {
+    TPisoInsert& p = Piso();
+    for (auto _ : state)
+        p.Executa();
+    state.counters["forced_writes"] = Estacao().forcedWrites;
+}
+
+void BM_RazaoAbastecimentoPiso(benchmark::State& state) {
+    TEstacaoBench& e = Estacao();
+    TPisoInsert& p = Piso();
+    Relogio::duration captura{}, piso{};
+    for (auto _ : state) {
+        const auto t0 = Relogio::now();
+        e.Armazena();
+        const auto t1 = Relogio::now();
+        p.Executa();
+        captura += t1 - t0;
+        piso += Relogio::now() - t1;
+    }
+    if (!Confere(state, e))
+        return;
+    const double n = double(state.iterations());
+    state.counters["captura_ms"] = Ms(captura) / n;
+    state.counters["piso_ms"] = Ms(piso) / n;
+    state.counters["razao"] = Ms(captura) / Ms(piso);
+}
+
+// ------------------------------------------------------------ status pass
+
+class TConcentradorStatus final : public TConcentrador {
+  public:
+    QString GetLeStatus() override {
+        // 48 letters, all of them published.
+        return QStringLiteral("ABCEFLP").repeated(7).left(48);
+    }
+};
+
+struct TStatusBench {
+    TStatusBench()
+        : pasta(QDir::currentPath() + QStringLiteral("/bench-status-XXXXXX")),
+          banco(CriaBancoTeste(pasta.path(), false)) {
+        ConfiguraConexaoTeste(conexao, banco);
+        conexao.Open();
+        forcedWrites = ForcedWrites(conexao);
+        TQuery bombas;
+        bombas.SetConnection(&conexao);
+        bombas.SetSQL(
+            QStringLiteral("INSERT INTO Bombas (CodBico, CodConcentrador, statusbico) "
+                           "WITH RECURSIVE n AS (SELECT 4 AS c FROM RDB$DATABASE UNION ALL "
+                           "SELECT c + 1 FROM n WHERE c < 227) "
+                           "SELECT LPAD(CAST(CAST(c AS INTEGER) AS VARCHAR(3)), 3, '0'), "
+                           "LPAD(CAST(CAST(c AS INTEGER) AS VARCHAR(3)), 3, '0'), 'L' FROM n"));
+        bombas.ExecSQL();
+        update.SetConnection(&conexao);
+        update.SetSQL(SqlAtualizaStatusBico());
+    }
+
+    // The pass as first written: the same 192 UPDATEs, each committed alone.
+    void Autocommit() {
+        const QString status = concentrador.GetLeStatus();
+        for (qsizetype p = 1; p <= status.size(); ++p) {
+            const TCanal canal =
+                LocalizaCanal(QStringLiteral("%1").arg(p + 3, 3, 10, QLatin1Char('0')));
+            for (const QString& codigo : canal.Codigos) {
+                update.ParamText(QStringLiteral("PStatusBico"), QString(status[p - 1]));
+                update.ParamText(QStringLiteral("PCodConcentrador"), codigo);
+                update.ExecSQL();
+            }
+        }
+    }
+
+    QTemporaryDir pasta;
+    QString banco;
+    TConexao conexao;
+    TConcentradorStatus concentrador;
+    TLogBench log{pasta.path()};
+    TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log};
+    TQuery update;
+    int forcedWrites = 0;
+};
+
+TStatusBench& Status() {
+    static TStatusBench s;
+    return s;
+}
+
+void BM_PassagemStatus48(benchmark::State& state) {
+    TStatusBench& s = Status();
+    for (auto _ : state)
+        s.publicacao.AtualizaStatusBicos();
+    state.counters["forced_writes"] = s.forcedWrites;
+}
+
+void BM_StatusAutocommit192(benchmark::State& state) {
+    TStatusBench& s = Status();
+    for (auto _ : state)
+        s.Autocommit();
+    state.counters["forced_writes"] = s.forcedWrites;
+}
+
+void BM_RazaoStatusAutocommit(benchmark::State& state) {
+    TStatusBench& s = Status();
+    Relogio::duration passagem{}, autocommit{};
+    for (auto _ : state) {
+        const auto t0 = Relogio::now();
+        s.publicacao.AtualizaStatusBicos();
+        const auto t1 = Relogio::now();
+        s.Autocommit();
+        passagem += t1 - t0;
+        autocommit += Relogio::now() - t1;
+    }
+    const double n = double(state.iterations());
+    state.counters["passagem_ms"] = Ms(passagem) / n;
+    state.counters["autocommit_ms"] = Ms(autocommit) / n;
+    state.counters["razao"] = Ms(passagem) / Ms(autocommit);
+    state.counters["forced_writes"] = s.forcedWrites;
+}
+
+BENCHMARK(BM_ArmazenaAbastecimento)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PisoInsertCommit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RazaoAbastecimentoPiso)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassagemStatus48)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusAutocommit192)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RazaoStatusAutocommit)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
