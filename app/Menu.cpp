@@ -248,10 +248,17 @@ void TMenuPrin::closeEvent(QCloseEvent* evento) {
         m_comunicador->ForaDoCiclo([this] { close(); });
         return;
     }
+    // A second request (Ctrl+C twice, a signal after "&Sair") finds the
+    // port already closed and the end already asked for.
+    if (m_fechada) {
+        evento->accept();
+        return;
+    }
     if (!FormCloseQuery()) {
         evento->ignore();
         return;
     }
+    m_fechada = true;
     m_relatorio.Executa([this] { FormClose(); });
     evento->accept();
     // Closing the main window ends the application.

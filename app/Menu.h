@@ -124,6 +124,7 @@ class TMenuPrin final : public QMainWindow, private TJanelaComunicador {
     TFimAplicacao m_fim;
     std::shared_ptr<TLancadorTelas> m_telas;
     bool m_usaBandeja;
+    bool m_fechada = false;
     TIconeBandeja* m_icone = nullptr;
     std::unique_ptr<TComunicador> m_comunicador;
 };

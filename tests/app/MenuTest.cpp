@@ -227,6 +227,9 @@ TEST_F(Janela, MenuDaBandejaAbreESai) {
     EXPECT_FALSE(m.isVisible());
     EXPECT_EQ(concentrador->Finalizacoes, 1);
     EXPECT_TRUE(m.FimPedido());
+    // A second request (a signal after "&Sair") closes nothing twice.
+    m.Sair1Click();
+    EXPECT_EQ(concentrador->Finalizacoes, 1);
     EXPECT_EQ(Executa(), 0);
     menu.reset();
 }
