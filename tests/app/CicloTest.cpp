@@ -28,7 +28,8 @@ class Ciclo : public ::testing::Test {
     // Set when the cycle's event step has run.
     bool PostaMarcaDeEventos() {
         m_eventos = false;
-        QTimer::singleShot(0, [this] { m_eventos = true; });
+        // Dropped with the fixture when the event step never comes.
+        QTimer::singleShot(0, &m_contexto, [this] { m_eventos = true; });
         return true;
     }
     bool EventosRodaram() const { return m_eventos; }
@@ -39,6 +40,7 @@ class Ciclo : public ::testing::Test {
 
   private:
     bool m_eventos = false;
+    QObject m_contexto;
 };
 
 TEST_F(Ciclo, QuatorzeCiclosTrazemAAnimacaoDeVolta) {

@@ -46,12 +46,17 @@ TEST(SinaisTermino, SigtermESigintViramEventosDoLaco) {
 class Guarda {
   public:
     Guarda() {
-        QTimer::singleShot(5000, [this] {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
             disparou = true;
             QCoreApplication::exit(99);
         });
+        m_timer.start(5000);
     }
     bool disparou = false;
+
+  private:
+    QTimer m_timer;
 };
 
 TEST(FimAplicacao, PedidoAntesDoLacoNaoSePerdeERodaDepoisDoQueJaFoiPostado) {
