@@ -10,16 +10,9 @@
 
 using namespace Firebird;
 
-namespace {
+using fb::TStatus;
 
-// Wraps a fresh status that throws FbException and is disposed with the scope.
-class TStatus final : public ThrowStatusWrapper {
-  public:
-    TStatus() : ThrowStatusWrapper(fb::Master()->getStatus()) {}
-    ~TStatus() { dispose(); }
-    TStatus(const TStatus&) = delete;
-    TStatus& operator=(const TStatus&) = delete;
-};
+namespace {
 
 class TStatusMudo final : public CheckStatusWrapper {
   public:
@@ -31,9 +24,13 @@ class TStatusMudo final : public CheckStatusWrapper {
 };
 
 // Rolls back and frees a transaction; when the server cannot be asked any
-// more the handle is freed anyway.
-void AbandonaTransacao(ITransaction*& tra) {
+// more the handle is freed anyway, or dropped after a lost link.
+void AbandonaTransacao(ITransaction*& tra, const TConexao::Impl& con) {
     if (!tra) {
+        return;
+    }
+    if (con.perdida) {
+        tra = nullptr;
         return;
     }
     TStatusMudo st;
@@ -79,6 +76,15 @@ QByteArray MontaTpb(const QString& isolamento, const QString& esperaBloqueios) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+void fb::TStatus::checkException(TStatus* st) {
+    if (st->dirty && (st->getState() & IStatus::STATE_ERRORS)) {
+        if (st->m_con && StatusConexaoPerdida(st)) {
+            st->m_con->perdida = true;
+        }
+        throw FbException(st->status);
+    }
+}
 
 IMaster* fb::Master() {
     static IMaster* master = fb_get_master_interface();
@@ -127,34 +133,29 @@ bool fb::StatusConexaoPerdida(const IStatus* status) {
 // ---------------------------------------------------------------------------
 
 ITransaction* TConexao::Impl::NovaTransacao() {
-    TStatus st;
+    TStatus st(this);
     return att->startTransaction(&st, unsigned(tpb.size()),
                                  reinterpret_cast<const unsigned char*>(tpb.constData()));
 }
 
 void TConexao::Impl::Descarta() {
+    // Handles are dropped, not freed: freeing them would ask the server.
+    perdida = true;
     for (auto* u : std::vector<fb::IUsuarioConexao*>(usuarios)) {
         u->LiberaComandos();
     }
-    AbandonaTransacao(traAuto);
-    AbandonaTransacao(tra);
-    if (att) {
-        TStatusMudo st;
-        att->detach(&st);
-        if (st.Falhou()) {
-            att->release();
-        }
-        att = nullptr;
-    }
+    traAuto = nullptr;
+    tra = nullptr;
+    att = nullptr;
 }
 
 void TConexao::Impl::Falha(const FbException& erro) {
-    const bool perdida = fb::StatusConexaoPerdida(erro.getStatus());
+    const bool caiu = perdida || fb::StatusConexaoPerdida(erro.getStatus());
     const QString texto = fb::TextoStatus(erro.getStatus());
-    if (perdida) {
+    if (caiu) {
         Descarta();
     }
-    throw EErroBanco(texto, perdida);
+    throw EErroBanco(texto, caiu);
 }
 
 void TConexao::Impl::Registra(fb::IUsuarioConexao* usuario) {
@@ -183,7 +184,7 @@ TTransacaoUso::TTransacaoUso(TConexao& conexao) : m_con(conexao.impl()) {
 
 TTransacaoUso::~TTransacaoUso() {
     if (m_propria) {
-        AbandonaTransacao(m_con->traAuto);
+        AbandonaTransacao(m_con->traAuto, *m_con);
     }
 }
 
@@ -201,7 +202,7 @@ void TTransacaoUso::Confirma() {
         return;
     }
     try {
-        TStatus st;
+        TStatus st(m_con);
         m_con->traAuto->commit(&st);
         m_con->traAuto = nullptr;
     } catch (const FbException& e) {
@@ -309,6 +310,7 @@ void TConexao::Open() {
                      Parametro(QStringLiteral("WaitOnLocks")));
 
     IXpbBuilder* dpb = nullptr;
+    c.perdida = false;
     try {
         TStatus st;
         if (!c.provider) {
@@ -353,8 +355,8 @@ void TConexao::Close() {
     for (auto* u : std::vector<fb::IUsuarioConexao*>(c.usuarios)) {
         u->LiberaComandos();
     }
-    AbandonaTransacao(c.traAuto);
-    AbandonaTransacao(c.tra);
+    AbandonaTransacao(c.traAuto, c);
+    AbandonaTransacao(c.tra, c);
     TStatusMudo st;
     c.att->detach(&st);
     if (st.Falhou()) {
@@ -389,7 +391,7 @@ void TConexao::Commit() {
         return;
     }
     try {
-        TStatus st;
+        TStatus st(&c);
         c.tra->commit(&st);
         c.tra = nullptr;
     } catch (const FbException& e) {
@@ -404,7 +406,7 @@ void TConexao::Rollback() {
         return;
     }
     try {
-        TStatus st;
+        TStatus st(&c);
         c.tra->rollback(&st);
         c.tra = nullptr;
     } catch (const FbException& e) {
@@ -418,11 +420,11 @@ bool TConexao::Responde() {
         return false;
     }
     try {
-        TStatus st;
+        TStatus st(&c);
         c.att->ping(&st);
         return true;
-    } catch (const FbException& e) {
-        if (fb::StatusConexaoPerdida(e.getStatus())) {
+    } catch (const FbException&) {
+        if (c.perdida) {
             c.Descarta();
         }
         return false;

@@ -19,43 +19,8 @@ using namespace Firebird;
 
 namespace {
 
-class TStatus final : public ThrowStatusWrapper {
-  public:
-    TStatus() : ThrowStatusWrapper(fb::Master()->getStatus()) {}
-    ~TStatus() { dispose(); }
-    TStatus(const TStatus&) = delete;
-    TStatus& operator=(const TStatus&) = delete;
-};
-
-// Releases a reference-counted Firebird object with the scope.
-template <typename T>
-class TRef final {
-  public:
-    explicit TRef(T* p = nullptr) : m_p(p) {}
-    ~TRef() {
-        if (m_p) {
-            m_p->release();
-        }
-    }
-    TRef(const TRef&) = delete;
-    TRef& operator=(const TRef&) = delete;
-    T* operator->() const { return m_p; }
-    T* get() const { return m_p; }
-    void reset(T* p) {
-        if (m_p) {
-            m_p->release();
-        }
-        m_p = p;
-    }
-    T* take() {
-        T* p = m_p;
-        m_p = nullptr;
-        return p;
-    }
-
-  private:
-    T* m_p;
-};
+using fb::TRef;
+using fb::TStatus;
 
 // A parameter value as the program gave it.
 struct TValor {
@@ -301,18 +266,14 @@ class TComando final {
         Libera();
         Analisa(sql);
     }
-    void Libera() {
-        if (m_stmt) {
-            m_stmt->release();
-            m_stmt = nullptr;
-        }
-    }
+    void Libera() { fb::Solta(m_stmt, m_con); }
     const QStringList& Nomes() const { return m_nomes; }
     bool Contem(const QString& nomeMaiusculo) const { return m_nomes.contains(nomeMaiusculo); }
 
     IStatement* Prepara(TConexao::Impl& c, ITransaction* tra) {
         if (!m_stmt) {
-            TStatus st;
+            m_con = &c;
+            TStatus st(&c);
             const QByteArray sql = Para1252(m_sqlFb);
             m_stmt = c.att->prepare(&st, tra, unsigned(sql.size()), sql.constData(), c.dialeto,
                                     IStatement::PREPARE_PREFETCH_METADATA);
@@ -325,8 +286,8 @@ class TComando final {
     // The input message, one value per "?" in order.
     void MontaEntrada(TConexao::Impl& c, const std::vector<const TValor*>& valores,
                       TRef<IMessageMetadata>& meta, std::vector<unsigned char>& buffer) {
-        TStatus st;
-        TRef<IMessageMetadata> declarada(m_stmt->getInputMetadata(&st));
+        TStatus st(&c);
+        TRef<IMessageMetadata> declarada(&c, m_stmt->getInputMetadata(&st));
         const unsigned n = declarada->getCount(&st);
         if (n != valores.size()) {
             throw EErroBanco(QStringLiteral("Número de parâmetros diferente do esperado"));
@@ -335,7 +296,7 @@ class TComando final {
             return;
         }
         std::vector<QByteArray> textos(n);
-        TRef<IMetadataBuilder> montador(declarada->getBuilder(&st));
+        TRef<IMetadataBuilder> montador(&c, declarada->getBuilder(&st));
         for (unsigned i = 0; i < n; ++i) {
             const TValor& v = *valores[i];
             switch (v.tipo) {
@@ -461,6 +422,7 @@ class TComando final {
     QString m_sqlFb;
     QStringList m_nomes;
     IStatement* m_stmt = nullptr;
+    const TConexao::Impl* m_con = nullptr;  // alive while m_stmt is set
     unsigned m_tipo = 0;
 };
 
@@ -477,8 +439,8 @@ struct TColuna {
 };
 
 QString TextoBlob(TConexao::Impl& c, ITransaction* tra, ISC_QUAD id) {
-    TStatus st;
-    TRef<IBlob> blob(c.att->openBlob(&st, tra, &id, 0, nullptr));
+    TStatus st(&c);
+    TRef<IBlob> blob(&c, c.att->openBlob(&st, tra, &id, 0, nullptr));
     QByteArray bytes;
     char pedaco[16384];
     for (;;) {
@@ -782,22 +744,22 @@ void TDataSet::Open() {
     const std::vector<const TValor*> valores = d.ValoresParametros();
     std::vector<Linha> linhas;
     try {
-        TStatus st;
+        TStatus st(&c);
         TTransacaoUso uso(*m_conexao);
         ITransaction* tra = uso.Transacao();
         IStatement* stmt = d.comando.Prepara(c, tra);
-        TRef<IMessageMetadata> saida(stmt->getOutputMetadata(&st));
+        TRef<IMessageMetadata> saida(&c, stmt->getOutputMetadata(&st));
         if (!d.comando.Selecao() || saida->getCount(&st) == 0) {
             throw EErroBanco(QStringLiteral("A instrução não retornou registros"));
         }
-        TRef<IMessageMetadata> entrada;
+        TRef<IMessageMetadata> entrada(&c);
         std::vector<unsigned char> bufEntrada;
         d.comando.MontaEntrada(c, valores, entrada, bufEntrada);
         d.LeColunas(saida.get());
         std::vector<unsigned char> buffer(saida->getMessageLength(&st));
-        TRef<IResultSet> cursor(stmt->openCursor(&st, tra, entrada.get(),
-                                                 bufEntrada.empty() ? nullptr : bufEntrada.data(),
-                                                 saida.get(), 0));
+        TRef<IResultSet> cursor(
+            &c, stmt->openCursor(&st, tra, entrada.get(),
+                                 bufEntrada.empty() ? nullptr : bufEntrada.data(), saida.get(), 0));
         while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK) {
             Linha linha;
             linha.valores.reserve(d.colunas.size());
@@ -919,20 +881,20 @@ int TQuery::ExecSQL() {
     const std::vector<const TValor*> valores = d.ValoresParametros();
     ISC_UINT64 afetadas = 0;
     try {
-        TStatus st;
+        TStatus st(&c);
         TTransacaoUso uso(*m_conexao);
         ITransaction* tra = uso.Transacao();
         IStatement* stmt = d.comando.Prepara(c, tra);
-        TRef<IMessageMetadata> entrada;
+        TRef<IMessageMetadata> entrada(&c);
         std::vector<unsigned char> bufEntrada;
         d.comando.MontaEntrada(c, valores, entrada, bufEntrada);
         unsigned char* in = bufEntrada.empty() ? nullptr : bufEntrada.data();
         if (d.comando.Selecao()) {
-            TRef<IResultSet> cursor(stmt->openCursor(&st, tra, entrada.get(), in, nullptr, 0));
+            TRef<IResultSet> cursor(&c, stmt->openCursor(&st, tra, entrada.get(), in, nullptr, 0));
             cursor->close(&st);
             cursor.take();
         } else {
-            TRef<IMessageMetadata> saida(stmt->getOutputMetadata(&st));
+            TRef<IMessageMetadata> saida(&c, stmt->getOutputMetadata(&st));
             std::vector<unsigned char> bufSaida;
             const bool temSaida = saida->getCount(&st) > 0;
             if (temSaida) {
@@ -1067,13 +1029,13 @@ ISC_UINT64 ExecutaGerado(TConexao::Impl& c, ITransaction* tra, const QString& sq
                          const std::vector<TValor>& valores) {
     TComando comando;
     comando.Define(sql);
-    TStatus st;
+    TStatus st(&c);
     IStatement* stmt = comando.Prepara(c, tra);
     std::vector<const TValor*> ponteiros;
     for (const TValor& v : valores) {
         ponteiros.push_back(&v);
     }
-    TRef<IMessageMetadata> entrada;
+    TRef<IMessageMetadata> entrada(&c);
     std::vector<unsigned char> buffer;
     comando.MontaEntrada(c, ponteiros, entrada, buffer);
     stmt->execute(&st, tra, entrada.get(), buffer.empty() ? nullptr : buffer.data(), nullptr,

@@ -35,6 +35,10 @@ bool StatusConexaoPerdida(const Firebird::IStatus* status);
 }  // namespace fb
 
 struct TConexao::Impl {
+    // Set as soon as an error says the link is gone: from then on nothing is
+    // sent to the server (a killed attachment may leave a socket that never
+    // answers), handles are dropped unreleased.
+    bool perdida = false;
     Firebird::IMaster* master = nullptr;
     Firebird::IUtil* util = nullptr;
     Firebird::IProvider* provider = nullptr;
@@ -54,6 +58,61 @@ struct TConexao::Impl {
     void Registra(fb::IUsuarioConexao* usuario);
     void Desregistra(fb::IUsuarioConexao* usuario);
 };
+
+namespace fb {
+
+// A status that throws FbException and, before throwing, marks the
+// connection's link as lost when the error says so, so the cleanup that runs
+// while the error travels sends nothing more to the server.
+class TStatus final : public Firebird::BaseStatusWrapper<TStatus> {
+  public:
+    explicit TStatus(TConexao::Impl* con = nullptr)
+        : BaseStatusWrapper(Master()->getStatus()), m_con(con) {}
+    ~TStatus() { dispose(); }
+    TStatus(const TStatus&) = delete;
+    TStatus& operator=(const TStatus&) = delete;
+    static void checkException(TStatus* st);
+
+  private:
+    TConexao::Impl* m_con;
+};
+
+// Frees a Firebird object, unless the link is lost (freeing would talk to
+// the server); then it is dropped.
+template <typename T>
+void Solta(T*& objeto, const TConexao::Impl* con) {
+    if (objeto && !(con && con->perdida)) {
+        objeto->release();
+    }
+    objeto = nullptr;
+}
+
+// Solta with the scope.
+template <typename T>
+class TRef final {
+  public:
+    explicit TRef(const TConexao::Impl* con, T* p = nullptr) : m_con(con), m_p(p) {}
+    ~TRef() { Solta(m_p, m_con); }
+    TRef(const TRef&) = delete;
+    TRef& operator=(const TRef&) = delete;
+    T* operator->() const { return m_p; }
+    T* get() const { return m_p; }
+    void reset(T* p) {
+        Solta(m_p, m_con);
+        m_p = p;
+    }
+    T* take() {
+        T* p = m_p;
+        m_p = nullptr;
+        return p;
+    }
+
+  private:
+    const TConexao::Impl* m_con;
+    T* m_p;
+};
+
+}  // namespace fb
 
 // The transaction a statement runs in: the explicit one, or one of its own
 // that Confirma commits and the destructor rolls back when not confirmed.

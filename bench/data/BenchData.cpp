@@ -16,7 +16,7 @@ namespace {
 struct Banco {
     Banco()
         : pasta(QDir::currentPath() + QStringLiteral("/bench-banco-XXXXXX")),
-          arquivo(CriaBancoTeste(pasta.path(), true)) {
+          arquivo(CriaBancoTeste(pasta.path(), true, QStringLiteral("bench.fdb"), true)) {
         ConfiguraConexaoTeste(conexao, arquivo);
         conexao.Open();
         TQuery fw;

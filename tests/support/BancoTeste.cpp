@@ -73,7 +73,7 @@ QStringList Comandos(const QString& script) {
     return comandos;
 }
 
-QByteArray Dpb(TStatus& st, bool criar) {
+QByteArray Dpb(TStatus& st, bool criar, bool escritaForcada = false) {
     IXpbBuilder* dpb =
         Master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
@@ -83,6 +83,8 @@ QByteArray Dpb(TStatus& st, bool criar) {
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (criar) {
         dpb->insertInt(&st, isc_dpb_page_size, 8192);
+        // Throwaway files need no flush to disk at every commit.
+        dpb->insertInt(&st, isc_dpb_force_write, escritaForcada ? 1 : 0);
     }
     QByteArray bytes(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
                      int(dpb->getBufferLength(&st)));
@@ -90,10 +92,10 @@ QByteArray Dpb(TStatus& st, bool criar) {
     return bytes;
 }
 
-IAttachment* Anexa(const QString& banco, bool criar) {
+IAttachment* Anexa(const QString& banco, bool criar, bool escritaForcada = false) {
     TStatus st;
     IProvider* provider = Master()->getDispatcher();
-    const QByteArray dpb = Dpb(st, criar);
+    const QByteArray dpb = Dpb(st, criar, escritaForcada);
     const QByteArray caminho = banco.toUtf8();
     IAttachment* att = nullptr;
     try {
@@ -162,7 +164,7 @@ QString PastaEsquema() {
     return QStringLiteral(COMUNICADOR_SOURCE_DIR) + QStringLiteral("/data/schema");
 }
 
-QString CriaBancoTeste(const QString& pasta, bool demo, const QString& nome) {
+QString CriaBancoTeste(const QString& pasta, bool demo, const QString& nome, bool escritaForcada) {
     QDir().mkpath(pasta);
     const QString caminho = QDir(pasta).absoluteFilePath(nome);
     QFile::remove(caminho);
@@ -170,7 +172,7 @@ QString CriaBancoTeste(const QString& pasta, bool demo, const QString& nome) {
     if (demo) {
         comandos += Comandos(LeArquivo(PastaEsquema() + QStringLiteral("/demo.sql")));
     }
-    IAttachment* att = Anexa(caminho, true);
+    IAttachment* att = Anexa(caminho, true, escritaForcada);
     try {
         Executa(att, comandos);
     } catch (...) {

@@ -9,10 +9,12 @@ class TConexao;
 // layer under test.
 
 // Creates `nome` in `pasta` (dialect 1, character set NONE), with the demo
-// data when asked; returns its full path. Raises std::runtime_error with
-// Firebird's text on failure.
+// data when asked; returns its full path. Forced writes are off unless asked
+// for (a commit then waits for the disk, as on a station). Raises
+// std::runtime_error with Firebird's text on failure.
 QString CriaBancoTeste(const QString& pasta, bool demo = false,
-                       const QString& nome = QStringLiteral("estacao.fdb"));
+                       const QString& nome = QStringLiteral("estacao.fdb"),
+                       bool escritaForcada = false);
 
 // The tests' private Firebird server (a CTest fixture, see CMakeLists.txt):
 // "127.0.0.1/<port>", to put before ":/path/file.fdb", and its SYSDBA password.
