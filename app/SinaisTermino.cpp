@@ -25,6 +25,7 @@ TSinaisTermino::TSinaisTermino(QObject* dono) : QObject(dono) {
     ::fcntl(g_par[0], F_SETFL, O_NONBLOCK);
     ::fcntl(g_par[1], F_SETFL, O_NONBLOCK);
     m_notificador = new QSocketNotifier(g_par[1], QSocketNotifier::Read, this);
+    m_notificador->setEnabled(false);
     connect(m_notificador, &QSocketNotifier::activated, this, &TSinaisTermino::Le);
 
     struct sigaction acao = {};
@@ -44,6 +45,11 @@ TSinaisTermino::~TSinaisTermino() {
     ::close(g_par[0]);
     ::close(g_par[1]);
     g_par[0] = g_par[1] = -1;
+}
+
+void TSinaisTermino::Ativa() {
+    if (m_notificador)
+        m_notificador->setEnabled(true);
 }
 
 void TSinaisTermino::Le() {

@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     // Message boxes come and go while the window sits in the tray.
     aplicacao.setQuitOnLastWindowClosed(false);
 
+    // Installed before start-up, handled once it has finished.
+    TSinaisTermino sinais;
+
     TConfiguracaoMenu configuracao;
     configuracao.LigaCaptura = [](TComunicador& c) {
         c.DefineCaptura(std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
@@ -43,8 +46,8 @@ int main(int argc, char** argv) {
     TMenuPrin janela(std::move(configuracao));
     janela.DefineVersao(QStringLiteral("v15.02ad"));
 
-    TSinaisTermino sinais;
     QObject::connect(&sinais, &TSinaisTermino::Termino, &janela, &TMenuPrin::Sair1Click);
+    sinais.Ativa();
 
     janela.MostraInicial();
     return janela.Executa();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <QTimer>
 
 #include "Posto.h"
@@ -67,6 +68,22 @@ TEST_F(Ciclo, UmCicloLeUmRegistroEntregaPublicaDeixaEventosRodarERelignaOTimer) 
     EXPECT_TRUE(EventosRodaram());
     EXPECT_TRUE(C().LeConcentrador.isActive());
     EXPECT_FALSE(C().CicloEmAndamento());
+}
+
+// A fueling that takes a while to store.
+class TCapturaLenta final : public TCaptura {
+  public:
+    void ProcessaAbastecimento(const TAbastecimento&) override { QThread::msleep(400); }
+    void ProcessaAbastecimentoFID(const TAbastecimentoFid&) override {}
+};
+
+TEST_F(Ciclo, OProximoCicloContaDoFimDoAnterior) {
+    Inicia();
+    C().DefineCaptura(std::make_unique<TCapturaLenta>());
+    C().LeConcentradorTimer();
+    ASSERT_TRUE(C().LeConcentrador.isActive());
+    // Counted from the start, less than 600 ms would be left.
+    EXPECT_GT(C().LeConcentrador.remainingTime(), 900);
 }
 
 TEST_F(Ciclo, ComFidLeAFormaFid) {

@@ -30,8 +30,11 @@ TEST(SinaisTermino, SigtermESigintViramEventosDoLaco) {
         QObject::connect(&sinais, &TSinaisTermino::Termino,
                          [&](int sinal) { recebidos.append(sinal); });
         ::raise(SIGTERM);
-        // Nothing happens until the event loop turns.
+        // Before Ativa (start-up still running) the signal waits.
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
         EXPECT_TRUE(recebidos.isEmpty());
+        sinais.Ativa();
         EXPECT_TRUE(Aguarda([&] { return recebidos.size() == 1; }));
         ::raise(SIGINT);
         EXPECT_TRUE(Aguarda([&] { return recebidos.size() == 2; }));
