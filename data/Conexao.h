@@ -12,7 +12,9 @@
 // A "Database" without host opens the file through the embedded engine;
 // "host:/path" or "host/port:/path" reaches a server. Errors are EErroBanco
 // with Firebird's status text; a closed or lost connection raises, it never
-// crashes.
+// crashes. After an error with ConexaoPerdida the connection is closed (no
+// transaction any more); a dataset opened or executed on a closed connection
+// connects once more first, and raises when that fails.
 class TConexao final {
   public:
     TConexao();
