@@ -43,6 +43,10 @@ QString TComunicador::TextoStatusInicial() {
     return QStringLiteral(" Procurando Abastecimentos");
 }
 
+QString TComunicador::TextoStatusBancoInacessivel() {
+    return QStringLiteral(" Banco de dados inacessível");
+}
+
 TComunicador::TComunicador(TAmbienteComunicador ambiente, QObject* dono)
     : QObject(dono),
       ParaPosto(new TQuery(this)),
@@ -117,6 +121,9 @@ void TComunicador::FormCreate() {
             CnVarmeno.Open();
         ParaPosto->Open();
         SequenciaAbast->Open();
+        // What a previous run could not store; the first cycle stores it.
+        if (m_captura)
+            m_captura->CarregaPendentes();
 
         if (CampoParaPosto(QStringLiteral("UsaConcentrador")) != kSim) {
             dialogos.Informacao(
@@ -246,31 +253,85 @@ void TComunicador::LeConcentradorTimer() {
             QTimer::singleShot(0, this, std::move(acao));
     });
 
-    AnimaStatus();
-
     // An operator screen's unit of work is open on the connection: the
     // fueling waits in the concentrator, so this cycle never commits or
     // rolls back the screen's work.
     const bool telaComTransacao = CnVarmeno.InTransaction();
-    if (!telaComTransacao && Concentrador && m_captura) {
+    const bool leConcentrador = !telaComTransacao && Concentrador && m_captura;
+
+    // Without the database nothing is read and nothing published: the
+    // fuelings wait in the concentrator until the link is back.
+    if ((leConcentrador || (!telaComTransacao && m_publicacao)) && !BancoAcessivel()) {
+        ProcessaEventos();
+        return;
+    }
+
+    AnimaStatus();
+
+    if (leConcentrador) {
         try {
-            if (UsaFid) {
-                const TAbastecimentoFid registro = Concentrador->GetLeAbastecimentoFID();
-                m_captura->ProcessaAbastecimentoFID(registro);
-            } else {
-                const TAbastecimento registro = Concentrador->GetLeAbastecimento();
-                m_captura->ProcessaAbastecimento(registro);
+            // What earlier cycles could not store goes first; while some of
+            // it is still pending the next fueling stays in the concentrator.
+            if (m_captura->RetomaPendentes()) {
+                if (UsaFid) {
+                    const TAbastecimentoFid registro = Concentrador->GetLeAbastecimentoFID();
+                    m_captura->ProcessaAbastecimentoFID(registro);
+                } else {
+                    const TAbastecimento registro = Concentrador->GetLeAbastecimento();
+                    m_captura->ProcessaAbastecimento(registro);
+                }
             }
         } catch (const std::exception& e) {
             GravaLogErro(QStringLiteral("Erro ao ler abastecimento: ") + MensagemDe(e));
         }
+        // The link went down under the fueling: the next cycle reconnects.
+        if (!CnVarmeno.Connected()) {
+            ProcessaEventos();
+            return;
+        }
     }
 
     if (!telaComTransacao && m_publicacao &&
-        CampoParaPosto(QStringLiteral("visualizastatusbomba")) == kSim)
-        m_publicacao->AtualizaStatusBicos();
+        CampoParaPosto(QStringLiteral("visualizastatusbomba")) == kSim) {
+        try {
+            m_publicacao->AtualizaStatusBicos();
+        } catch (...) {
+            // A pass cut by a lost link is no error to report: the next
+            // cycle reconnects.
+            if (CnVarmeno.Connected())
+                throw;
+        }
+    }
 
     ProcessaEventos();
+}
+
+bool TComunicador::BancoAcessivel() {
+    if (!m_bancoInacessivel && CnVarmeno.Connected() && CnVarmeno.Responde())
+        return true;
+    // Lost or silent: once more with the same parameters.
+    QString motivo;
+    try {
+        CnVarmeno.Close();
+        CnVarmeno.Open();
+    } catch (const std::exception& e) {
+        motivo = MensagemDe(e);
+    }
+    if (CnVarmeno.Connected()) {
+        if (m_bancoInacessivel) {
+            m_bancoInacessivel = false;
+            GravaLogErro(QStringLiteral("Conexão com o banco de dados restabelecida"));
+        }
+        return true;
+    }
+    if (!m_bancoInacessivel) {
+        m_bancoInacessivel = true;
+        motivo.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        GravaLogErro(QStringLiteral("Conexão com o banco de dados perdida: ") + motivo);
+    }
+    m_textoStatus = TextoStatusBancoInacessivel();
+    m_ambiente.Janela->MostraStatus(m_textoStatus);
+    return false;
 }
 
 void TComunicador::ForaDoCiclo(std::function<void()> acao) {

@@ -86,6 +86,11 @@ class TComunicador final : public QObject, public TRegistroLog {
     // to the general error report.
     void DisparoLeConcentrador();
     void AnimaStatus();
+    // Whether the database answers; once it stopped, every call tries to
+    // reconnect. The error log gets one line when an outage starts and one
+    // when it ends; panel 0 says so meanwhile.
+    bool BancoAcessivel();
+    bool BancoInacessivel() const { return m_bancoInacessivel; }
 
     void ApagaAbastecimentosAntigos();
 
@@ -136,6 +141,7 @@ class TComunicador final : public QObject, public TRegistroLog {
     QString Versao;
 
     static QString TextoStatusInicial();
+    static QString TextoStatusBancoInacessivel();
 
   private:
     void ProcessaEventos();
@@ -146,5 +152,6 @@ class TComunicador final : public QObject, public TRegistroLog {
     std::unique_ptr<TPublicacaoStatus> m_publicacao;
     QString m_textoStatus;
     bool m_cicloEmAndamento = false;
+    bool m_bancoInacessivel = false;
     std::vector<std::function<void()>> m_aoFimDoCiclo;
 };

@@ -5,7 +5,7 @@
 
 #include "app/Menu.h"
 #include "app/SinaisTermino.h"
-#include "capture/ProcessaAbastecimento.h"
+#include "capture/CapturaComDiario.h"
 #include "concentrator/StatusBicos.h"
 #include "data/DataSet.h"
 #include "data/FormatSettings.h"
@@ -27,18 +27,21 @@ int main(int argc, char** argv) {
 
     TConfiguracaoMenu configuracao;
     configuracao.LigaCaptura = [](TComunicador& c) {
-        c.DefineCaptura(std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
-            .Conexao = c.CnVarmeno,
-            .Bombas = *c.Bombas,
-            .MvAbast = *c.MvAbast,
-            .ParaPosto = *c.ParaPosto,
-            .SequenciaAbast = *c.SequenciaAbast,
-            .UsaFid = c.UsaFid,
-            .Log = c,
-            .Dialogos = c.Dialogos(),
-            .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
-            .ProcessaEventos = [] { QCoreApplication::processEvents(); },
-        }));
+        // The journal of pending fuelings lives beside the program.
+        c.DefineCaptura(std::make_unique<TCapturaComDiario>(
+            TCapturaAbastecimento::TAmbiente{
+                .Conexao = c.CnVarmeno,
+                .Bombas = *c.Bombas,
+                .MvAbast = *c.MvAbast,
+                .ParaPosto = *c.ParaPosto,
+                .SequenciaAbast = *c.SequenciaAbast,
+                .UsaFid = c.UsaFid,
+                .Log = c,
+                .Dialogos = c.Dialogos(),
+                .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
+                .ProcessaEventos = [] { QCoreApplication::processEvents(); },
+            },
+            c.DiretorioPrograma(), c.Relogio()));
         // The driver exists only once start-up has created it.
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
             c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));

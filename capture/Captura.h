@@ -5,15 +5,22 @@
 // What the polling cycle hands each record to: decode it and store the
 // fueling. Implementations handle their own errors and let none escape.
 class TCaptura {
-public:
+  public:
     virtual ~TCaptura() = default;
     virtual void ProcessaAbastecimento(const TAbastecimento& registro) = 0;
     virtual void ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) = 0;
+
+    // What a previous run left unstored, read at start-up once the database
+    // is open; raises when it cannot be read.
+    virtual void CarregaPendentes() {}
+    // Stores again, oldest first, what earlier cycles or runs could not.
+    // False while something is still pending: no new record may be read then.
+    virtual bool RetomaPendentes() { return true; }
 };
 
 // One nozzle status publishing pass; raises on failure.
 class TPublicacaoStatus {
-public:
+  public:
     virtual ~TPublicacaoStatus() = default;
     virtual void AtualizaStatusBicos() = 0;
 };

@@ -70,6 +70,7 @@ QTime TGravacaoAbastecimento::HorarioLivre(const QString& data, const QTime& ini
 
 void TGravacaoAbastecimento::GravaAbastecimento(QString& hora, const TDadosAbastecimento& a) {
     m_insercaoFalhou = false;
+    m_motivoInsercao.clear();
     try {
         const QTime lida = StrToTime(hora);
         hora = TimeToStr(HorarioLivre(a.Data, lida, a.CodBico));
@@ -101,8 +102,14 @@ void TGravacaoAbastecimento::GravaAbastecimento(QString& hora, const TDadosAbast
             try {
                 insere.ExecSQL();
             } catch (const std::exception& e) {
+                // With the link gone there is no transaction left to commit:
+                // the fueling is stored again once the link is back.
+                const auto* banco = dynamic_cast<const EErroBanco*>(&e);
+                if ((banco && banco->ConexaoPerdida()) || !m_conexao.Connected())
+                    throw;
                 const QString mensagem = MensagemDe(e);
                 m_insercaoFalhou = true;
+                m_motivoInsercao = mensagem;
                 m_dialogos.Informacao(QStringLiteral("Erro ao tentar gravar o abastecimento ") +
                                       mensagem);
                 m_log.GravaLogErro(

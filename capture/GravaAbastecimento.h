@@ -60,8 +60,10 @@ class TGravacaoAbastecimento final {
     void IncrementaSequencia();
 
     bool RecarregaSequencia() const { return m_recarrega; }
-    // Whether the last GravaAbastecimento reported a failed INSERT.
+    // Whether the last GravaAbastecimento reported a failed INSERT, and the
+    // database's message.
     bool InsercaoFalhou() const { return m_insercaoFalhou; }
+    const QString& MotivoInsercao() const { return m_motivoInsercao; }
 
     // Whether IncrementaSequencia ran since the last call to
     // InicioDaUnidade. After a rollback the cached value is ahead of the
@@ -89,6 +91,7 @@ class TGravacaoAbastecimento final {
     bool m_recarrega = false;
     bool m_incrementoNaUnidade = false;
     bool m_insercaoFalhou = false;
+    QString m_motivoInsercao;
     bool m_cacheSujo = false;
     QString m_sqlParaPosto;
 };

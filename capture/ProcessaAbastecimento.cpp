@@ -1,5 +1,7 @@
 #include "capture/ProcessaAbastecimento.h"
 
+#include <QDate>
+
 #include "data/Conexao.h"
 #include "data/DataSet.h"
 #include "data/Dialogos.h"
@@ -52,7 +54,34 @@ namespace {
 QString Texto(const std::string& bytes) {
     return De1252(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+template <typename TRegistro>
+QString Defeito(const TRegistro& registro) {
+    try {
+        CodigoConcentradorDe(Texto(registro.CodBico()));
+        StrToDate(Texto(registro.Data()));
+        StrToTime(Texto(registro.Hora()));
+    } catch (const std::exception& e) {
+        return MensagemDe(e);
+    }
+    return QString();
+}
+
+// Whether the link to the database went down under the failure: the error
+// says so, or the connection has dropped its attachment.
+bool ConexaoCaiu(const std::exception& e, const TConexao& conexao) {
+    const auto* banco = dynamic_cast<const EErroBanco*>(&e);
+    return (banco && banco->ConexaoPerdida()) || !conexao.Connected();
+}
 }  // namespace
+
+QString DefeitoPermanente(const TAbastecimento& registro) {
+    return Defeito(registro);
+}
+
+QString DefeitoPermanente(const TAbastecimentoFid& registro) {
+    return Defeito(registro);
+}
 
 TCapturaAbastecimento::TCapturaAbastecimento(TAmbiente ambiente)
     : m_ambiente(std::move(ambiente)),
@@ -66,6 +95,40 @@ void TCapturaAbastecimento::ProcessaAbastecimento(const TAbastecimento& registro
 
 void TCapturaAbastecimento::ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) {
     Processa(registro);
+}
+
+bool TCapturaAbastecimento::JaGravado(const TAbastecimento& registro) {
+    return Existe(registro);
+}
+
+bool TCapturaAbastecimento::JaGravado(const TAbastecimentoFid& registro) {
+    return Existe(registro);
+}
+
+template <typename TRegistro>
+bool TCapturaAbastecimento::Existe(const TRegistro& registro) {
+    QDate data;
+    try {
+        m_codigoConcentrador = CodigoConcentradorDe(Texto(registro.CodBico()));
+        data = StrToDate(Texto(registro.Data()));
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (!AbreBicos())
+        return false;
+    // The time is left out: storing may have moved it to a free second.
+    TQuery q;
+    q.SetConnection(&m_ambiente.Conexao);
+    q.SetSQL(
+        QStringLiteral("Select Count(*) N From MvAbast Where Data = :PData And CodBico = :PCodBico "
+                       "And Id = :PId And EncerranteFinal Between :PMinimo And :PMaximo"));
+    q.ParamDate(QStringLiteral("PData"), data);
+    q.ParamText(QStringLiteral("PCodBico"), m_ambiente.Bombas.AsString(QStringLiteral("CodBico")));
+    q.ParamInteger(QStringLiteral("PId"), registro.Registro());
+    q.ParamDouble(QStringLiteral("PMinimo"), registro.Encerrante() - 0.0005);
+    q.ParamDouble(QStringLiteral("PMaximo"), registro.Encerrante() + 0.0005);
+    q.Open();
+    return q.AsInteger(QStringLiteral("N")) > 0;
 }
 
 bool TCapturaAbastecimento::AbreBicos() {
@@ -99,13 +162,14 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
 
         if (!AbreBicos()) {
             m_desfecho = TDesfechoCaptura::BicoDesconhecido;
-            m_ambiente.Log.GravaLogErro(
-                QStringLiteral("O sistema não encontrou nenhum bico relacionado com o "
-                               "concentrador ") +
-                m_codigoConcentrador + QStringLiteral(" ID: ") +
-                PreencheZeros(QString::number(registro.Registro()), 3) +
-                QStringLiteral(" Dinheiro: ") + FloatToStr(registro.TotalDinheiro()) +
-                QStringLiteral(" Litros: ") + FloatToStr(registro.TotalLitros()));
+            m_motivo = QStringLiteral(
+                           "O sistema não encontrou nenhum bico relacionado com o "
+                           "concentrador ") +
+                       m_codigoConcentrador + QStringLiteral(" ID: ") +
+                       PreencheZeros(QString::number(registro.Registro()), 3) +
+                       QStringLiteral(" Dinheiro: ") + FloatToStr(registro.TotalDinheiro()) +
+                       QStringLiteral(" Litros: ") + FloatToStr(registro.TotalLitros());
+            m_ambiente.Log.GravaLogErro(m_motivo);
             return;
         }
 
@@ -139,23 +203,28 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         m_gravacao.GravaAbastecimento(hora, a);
         if (minha)
             ConfirmaTransacao(m_ambiente.Conexao);
-        m_desfecho = m_gravacao.InsercaoFalhou() ? TDesfechoCaptura::GravadoSemLinha
-                                                 : TDesfechoCaptura::Gravado;
+        if (m_gravacao.InsercaoFalhou()) {
+            m_desfecho = TDesfechoCaptura::GravadoSemLinha;
+            m_motivo = m_gravacao.MotivoInsercao();
+        } else {
+            m_desfecho = TDesfechoCaptura::Gravado;
+        }
         if (m_ambiente.ProcessaEventos)
             m_ambiente.ProcessaEventos();
     } catch (const std::exception& e) {
-        ErroLeitura(MensagemDe(e), minha);
+        ErroLeitura(MensagemDe(e), minha, ConexaoCaiu(e, m_ambiente.Conexao));
     } catch (...) {
-        ErroLeitura(QStringLiteral("Erro desconhecido"), minha);
+        ErroLeitura(QStringLiteral("Erro desconhecido"), minha, !m_ambiente.Conexao.Connected());
     }
 }
 
-void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool transacaoMinha) {
+void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool transacaoMinha,
+                                        bool conexaoPerdida) {
     // Committed already when only the event step failed.
     const bool comprometido =
         m_desfecho == TDesfechoCaptura::Gravado || m_desfecho == TDesfechoCaptura::GravadoSemLinha;
     if (!comprometido) {
-        m_desfecho = TDesfechoCaptura::Falhou;
+        m_desfecho = conexaoPerdida ? TDesfechoCaptura::SemConexao : TDesfechoCaptura::Falhou;
         m_motivo = mensagem;
         if (transacaoMinha) {
             try {
@@ -172,6 +241,10 @@ void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool transacaoM
             }
         }
     }
+    // A lost link is no operator's business: the fueling waits for the
+    // reconnect. A fueling tried again was reported the first time.
+    if (!comprometido && (conexaoPerdida || m_silencioso))
+        return;
     if (m_ambiente.RestoreMainWindow)
         m_ambiente.RestoreMainWindow();
     m_ambiente.Dialogos.Erro(TextoErroLeitura(mensagem));

@@ -24,6 +24,12 @@ QString CodigoConcentradorDe(const QString& codigoHexadecimal);
 // The text of the box shown when capturing a fueling fails.
 QString TextoErroLeitura(const QString& mensagem);
 
+// Why a record can never be stored, whatever the database holds: a nozzle
+// code that is not hexadecimal, a date or a time that cannot be read. Empty
+// when nothing in the record itself stands in the way.
+QString DefeitoPermanente(const TAbastecimento& registro);
+QString DefeitoPermanente(const TAbastecimentoFid& registro);
+
 // How the last record handed over ended; what the pending-fuelings journal
 // needs to know whether it can forget the record.
 enum class TDesfechoCaptura {
@@ -31,7 +37,8 @@ enum class TDesfechoCaptura {
     BicoDesconhecido,  // no nozzle with that code; logged
     Gravado,           // committed, its row with it
     GravadoSemLinha,   // committed, but the INSERT failed (reported)
-    Falhou,            // rolled back, error box shown
+    Falhou,            // rolled back, error box shown unless silenced
+    SemConexao,        // rolled back: the link to the database is gone; no box
 };
 
 // Decodes the records the concentrator hands over and stores each fueling in
@@ -64,10 +71,22 @@ class TCapturaAbastecimento final : public TCaptura {
     // row. True when a nozzle matched.
     bool AbreBicos();
 
+    // Whether MvAbast already holds this fueling's row: the same nozzle,
+    // date, register number and closing totalizer. False when the record
+    // names no known nozzle or its date cannot be read; a database error
+    // raises.
+    bool JaGravado(const TAbastecimento& registro);
+    bool JaGravado(const TAbastecimentoFid& registro);
+
+    // A record tried again after a failure shows no second error box.
+    void DefineSilencioso(bool silencioso) { m_silencioso = silencioso; }
+
     // Kept between records: a skipped record leaves it as it was.
     const QString& CodigoConcentrador() const { return m_codigoConcentrador; }
     TDesfechoCaptura Desfecho() const { return m_desfecho; }
-    // The message of the failure, when Desfecho() is Falhou.
+    // Why the record was not stored: the failure's message (Falhou,
+    // SemConexao), the error-log line (BicoDesconhecido) or the database's
+    // refusal of the INSERT (GravadoSemLinha).
     const QString& MotivoFalha() const { return m_motivo; }
 
     TGravacaoAbastecimento& Gravacao() { return m_gravacao; }
@@ -75,7 +94,9 @@ class TCapturaAbastecimento final : public TCaptura {
   private:
     template <typename TRegistro>
     void Processa(const TRegistro& registro);
-    void ErroLeitura(const QString& mensagem, bool transacaoMinha);
+    template <typename TRegistro>
+    bool Existe(const TRegistro& registro);
+    void ErroLeitura(const QString& mensagem, bool transacaoMinha, bool conexaoPerdida);
 
     TAmbiente m_ambiente;
     TGravacaoAbastecimento m_gravacao;
@@ -85,4 +106,5 @@ class TCapturaAbastecimento final : public TCaptura {
     bool m_impreDescBicoLido = false;
     TDesfechoCaptura m_desfecho = TDesfechoCaptura::SemAbastecimento;
     QString m_motivo;
+    bool m_silencioso = false;
 };
