@@ -356,8 +356,13 @@ TSessao::~TSessao() {
 }
 
 void TSessao::Salva() {
-    const QString final = QDir(m_pasta).filePath(QLatin1String(NomeEstado));
-    const QString temporario = final + QStringLiteral(".tmp");
+    PreparaSalva();
+    ConcluiSalva();
+}
+
+void TSessao::PreparaSalva() {
+    const QString temporario =
+        QDir(m_pasta).filePath(QLatin1String(NomeEstado)) + QStringLiteral(".tmp");
     const QByteArray dados =
         QJsonDocument(EstadoParaJson(m_estado)).toJson(QJsonDocument::Indented);
     const int fd = ::open(QFile::encodeName(temporario).constData(),
@@ -372,6 +377,11 @@ void TSessao::Salva() {
     }
     ::fsync(fd);
     ::close(fd);
+}
+
+void TSessao::ConcluiSalva() {
+    const QString final = QDir(m_pasta).filePath(QLatin1String(NomeEstado));
+    const QString temporario = final + QStringLiteral(".tmp");
     // Rename is atomic: a reader sees the old state or the new, never half.
     if (::rename(QFile::encodeName(temporario).constData(), QFile::encodeName(final).constData()) !=
         0) {

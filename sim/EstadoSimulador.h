@@ -100,6 +100,10 @@ class TSessao {
 
     TEstado& Estado() { return m_estado; }
     void Salva();
+    // Salva in two steps: the new state written aside, then put in place
+    // with one rename.
+    void PreparaSalva();
+    void ConcluiSalva();
     // Appends one line to the journal; sincroniza forces it to disk first.
     void Registra(const QByteArray& linha, bool sincroniza = false);
     void Reinicia();

@@ -104,19 +104,27 @@ std::int32_t Le(const char* nome, unsigned char* registro, bool fid) {
         const auto ultimoAuto = e.AutoUltimo;
         e.GeraAutomatico(QDateTime::currentMSecsSinceEpoch());
         const std::size_t tamanho = fid ? TAbastecimentoFid::Tamanho : TAbastecimento::Tamanho;
+        // A fueling just generated is in the queue on disk before it is
+        // handed over, so no hand-over names a fueling no state knows.
+        if (e.AutoUltimo != ultimoAuto)
+            s.Salva();
         if (e.Fila.isEmpty()) {
-            if (e.AutoUltimo != ultimoAuto)
-                s.Salva();
             std::memset(registro, 0, tamanho);
             return 0;
         }
         const sim::TPendente a = e.Fila.takeFirst();
         unsigned char bytes[TAbastecimentoFid::Tamanho];
         sim::PreencheRegistro(a, bytes, fid);
-        // On disk before the caller sees it: the journal's word on what was
-        // handed over must hold even if the caller dies right after.
-        s.Registra(sim::LinhaEntregue(nome, a, bytes, tamanho), true);
-        s.Salva();
+        // The caller runs in the same process and may be killed at any
+        // moment. The queue without this fueling is written aside first; then
+        // the ENTREGUE line, then one rename, then the copy. Killed before the
+        // rename, the fueling is still queued and handed over again; after
+        // it, only the copy and the caller's own journal write are left. The
+        // line is not flushed: a killed process loses nothing the page cache
+        // holds, and a flush would only widen that gap.
+        s.PreparaSalva();
+        s.Registra(sim::LinhaEntregue(nome, a, bytes, tamanho));
+        s.ConcluiSalva();
         std::memcpy(registro, bytes, tamanho);
         return 1;
     });
