@@ -84,7 +84,7 @@ TEST_F(CompanyTec, CarregaDoDiretorioDoPrograma) {
                   .canonicalFilePath());
 }
 
-TEST(CarregaBiblioteca, SemBibliotecaDaOErroEspecificadoENadaLigado) {
+TEST(CarregaBiblioteca, SemBibliotecaDaAMensagemDeFalhaENadaLigado) {
     QTemporaryDir vazio;
     QTemporaryDir invalido;
     QFile lixo(QDir(invalido.path()).filePath(QStringLiteral("libCompanytec.so")));
