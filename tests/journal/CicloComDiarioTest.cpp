@@ -1,0 +1,232 @@
+// The polling cycle with the journal-backed capture over a real embedded
+// station database: the database going away and coming back, a fueling
+// that keeps failing holding the next ones in the concentrator, and what a
+// previous run left stored before anything new is read.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "EstacaoTeste.h"
+#include "Posto.h"
+#include "capture/CapturaComDiario.h"
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+
+namespace {
+
+// Hands over the queued records one per call, as the concentrator does.
+class TConcentradorFila final : public TConcentrador {
+  public:
+    TAbastecimento GetLeAbastecimento() override {
+        ++Leituras;
+        if (AoLer)
+            AoLer();
+        if (Fila.empty())
+            return TAbastecimento();
+        const TAbastecimento r = Fila.front();
+        Fila.pop_front();
+        return r;
+    }
+    std::deque<TAbastecimento> Fila;
+    int Leituras = 0;
+    std::function<void()> AoLer;
+};
+
+TAbastecimento Registro(int id) {
+    TCampos c;
+    c.Registro = id;
+    c.Hora = QStringLiteral("10:%1").arg(id, 2, 10, QLatin1Char('0')).toStdString();
+    c.Encerrante = 1000 + id;
+    return RegistroPadrao(c);
+}
+
+class CicloComDiario : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ExecutaSql(posto.Banco,
+                   QStringLiteral("INSERT INTO Produto VALUES ('001', 'GASOLINA COMUM');"
+                                  "INSERT INTO Tanques VALUES ('01', '001');"
+                                  "INSERT INTO Bombas (CodBico, Descricao, CodTanque, "
+                                  "CodConcentrador) VALUES ('01', 'BICO 01', '01', '031');"
+                                  "COMMIT;"));
+    }
+
+    TComunicador& Inicia(int abastecimentos) {
+        TParaPosto p;
+        p.VisualizaStatus = QStringLiteral("S");
+        posto.Prepara(p);
+        posto.Fabrica = [this, abastecimentos]() -> std::unique_ptr<TConcentrador> {
+            auto c = std::make_unique<TConcentradorFila>();
+            for (int id = 1; id <= abastecimentos; ++id)
+                c->Fila.push_back(Registro(id));
+            Concentrador = c.get();
+            return c;
+        };
+        TComunicador& c = posto.Cria();
+        c.DefineCaptura(std::make_unique<TCapturaComDiario>(
+            TCapturaAbastecimento::TAmbiente{
+                .Conexao = c.CnVarmeno,
+                .Bombas = *c.Bombas,
+                .MvAbast = *c.MvAbast,
+                .ParaPosto = *c.ParaPosto,
+                .SequenciaAbast = *c.SequenciaAbast,
+                .UsaFid = c.UsaFid,
+                .Log = c,
+                .Dialogos = c.Dialogos(),
+                .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
+                .ProcessaEventos = [] {},
+            },
+            c.DiretorioPrograma(), c.Relogio()));
+        auto publicacao = std::make_unique<TPublicacaoFalsa>();
+        Publicacao = publicacao.get();
+        c.DefinePublicacaoStatus(std::move(publicacao));
+        c.FormCreate();
+        EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+        return c;
+    }
+
+    int Linhas(const QString& filtro = QStringLiteral("1 = 1")) {
+        return ValorSql(posto.Banco, QStringLiteral("Select Count(*) From MvAbast Where ") + filtro)
+            .toInt();
+    }
+
+    // The program's attachment killed and its database file gone: the
+    // database is out of reach until Volta.
+    // Kills every attachment of the program to its database.
+    void Mata() {
+        TConexao outra;
+        ConfiguraConexaoTeste(outra, posto.Banco);
+        outra.Open();
+        TQuery q;
+        q.SetConnection(&outra);
+        q.SetSQL(QStringLiteral(
+            "Delete From Mon$Attachments Where Mon$Attachment_Id <> Current_Connection"));
+        q.ExecSQL();
+    }
+    // The attachment killed and the database file gone: the database is out
+    // of reach until Volta.
+    void Derruba() {
+        Mata();
+        ASSERT_TRUE(QFile::rename(posto.Banco, posto.Banco + QStringLiteral(".fora")));
+    }
+    void Volta() { ASSERT_TRUE(QFile::rename(posto.Banco + QStringLiteral(".fora"), posto.Banco)); }
+
+    TPosto posto;
+    TConcentradorFila* Concentrador = nullptr;
+    TPublicacaoFalsa* Publicacao = nullptr;
+};
+
+TEST_F(CicloComDiario, BancoForaNadaSeLeNemPublicaEUmaLinhaMarcaCadaPonta) {
+    TComunicador& c = Inicia(3);
+    c.LeConcentradorTimer();
+    ASSERT_EQ(Concentrador->Leituras, 1);
+    ASSERT_EQ(Linhas(), 1);
+
+    Derruba();
+    for (int ciclo = 0; ciclo < 3; ++ciclo) {
+        SCOPED_TRACE(ciclo);
+        c.LeConcentradorTimer();
+        EXPECT_EQ(Concentrador->Leituras, 1) << "the fuelings wait in the concentrator";
+        EXPECT_EQ(Publicacao->Passes, 1);
+        EXPECT_EQ(c.TextoStatus(), QStringLiteral(" Banco de dados inacessível"));
+        EXPECT_EQ(posto.Janela.Status, c.TextoStatus());
+        EXPECT_TRUE(c.LeConcentrador.isActive());
+    }
+    const QStringList erros = posto.ErrosLog();
+    ASSERT_EQ(erros.size(), 1) << erros.join(u'\n').toStdString();
+    EXPECT_TRUE(erros[0].startsWith(TPosto::Carimbo() +
+                                    QStringLiteral("Conexão com o banco de dados perdida: ")))
+        << erros[0].toStdString();
+    EXPECT_GT(erros[0].size(),
+              (TPosto::Carimbo() + QStringLiteral("Conexão com o banco de dados perdida: ")).size())
+        << "the database's reason follows";
+
+    Volta();
+    c.LeConcentradorTimer();
+    EXPECT_EQ(
+        posto.ErrosLog(),
+        (QStringList{erros[0], TPosto::Carimbo() +
+                                   QStringLiteral("Conexão com o banco de dados restabelecida")}));
+    EXPECT_EQ(c.TextoStatus(), TComunicador::TextoStatusInicial() + QStringLiteral("."));
+    EXPECT_EQ(Concentrador->Leituras, 2);
+    EXPECT_EQ(Publicacao->Passes, 2);
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(), 3);
+    EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+    EXPECT_TRUE(posto.Relatados.isEmpty());
+    EXPECT_EQ(posto.ErrosLog().size(), 2);
+}
+
+TEST_F(CicloComDiario, LigacaoQueCaiNoMeioVoltaCaladaEOAbastecimentoEGravadoUmaVez) {
+    TComunicador& c = Inicia(2);
+    // The link goes as the record is handed over: storing fails on it.
+    Concentrador->AoLer = [this] {
+        Mata();
+        Concentrador->AoLer = nullptr;
+    };
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Concentrador->Leituras, 1);
+    EXPECT_FALSE(c.CnVarmeno.Connected());
+    EXPECT_EQ(Publicacao->Passes, 0) << "no status pass over a lost link";
+    EXPECT_EQ(Linhas(), 0);
+
+    // Back at once: no outage to tell, the pending one first, then the next.
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(), 2);
+    EXPECT_EQ(Linhas(QStringLiteral("Id = 1")), 1);
+    EXPECT_EQ(Concentrador->Leituras, 2);
+    EXPECT_EQ(Publicacao->Passes, 1);
+    EXPECT_TRUE(posto.ErrosLog().isEmpty()) << posto.ErrosLog().join(u'\n').toStdString();
+    EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+    EXPECT_TRUE(posto.Relatados.isEmpty());
+}
+
+TEST_F(CicloComDiario, AbastecimentoQueFalhaSeguraOsProximosNoConcentradorComUmaSoCaixa) {
+    TComunicador& c = Inicia(3);
+    // The day's activity log cannot be written: storing is undone.
+    const QString logDoDia = posto.Programa() + QStringLiteral("LogFluvio25122024");
+    ASSERT_TRUE(QDir().mkpath(logDoDia));
+    for (int ciclo = 0; ciclo < 4; ++ciclo)
+        c.LeConcentradorTimer();
+    EXPECT_EQ(Concentrador->Leituras, 1) << "nothing new is read while one is pending";
+    EXPECT_EQ(Linhas(), 0);
+    ASSERT_EQ(posto.Dialogos.Caixas.size(), 1u);
+    EXPECT_EQ(posto.Janela.Restauracoes, 1);
+
+    ASSERT_TRUE(QDir(logDoDia).removeRecursively());
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(QStringLiteral("Id = 1")), 1);
+    EXPECT_EQ(Concentrador->Leituras, 2) << "the pending one first, then the next";
+    EXPECT_EQ(Linhas(), 2);
+    EXPECT_EQ(posto.Dialogos.Caixas.size(), 1u);
+}
+
+TEST_F(CicloComDiario, OQueAExecucaoAnteriorDeixouEGravadoNoPrimeiroCicloAntesDoNovo) {
+    {
+        TRelogioFixo relogio;
+        TLogFalso log;
+        TDiarioAbastecimentos diario(posto.Programa(), log, relogio);
+        diario.Carrega();
+        TAbastecimento deixado = Registro(7);
+        diario.Registra(
+            QByteArray(reinterpret_cast<const char*>(deixado.Bytes), sizeof deixado.Bytes), false);
+    }
+    TComunicador& c = Inicia(1);
+    EXPECT_EQ(Linhas(), 0) << "start-up itself stores nothing";
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(), 2);
+    // Stored in this order: the one left behind, then the one just read.
+    ASSERT_EQ(posto.Janela.Log.size(), 2);
+    EXPECT_TRUE(posto.Janela.Log[0].endsWith(QStringLiteral("001 007    031")))
+        << posto.Janela.Log[0].toStdString();
+    EXPECT_TRUE(posto.Janela.Log[1].endsWith(QStringLiteral("001 001    031")))
+        << posto.Janela.Log[1].toStdString();
+    EXPECT_EQ(Linhas(QStringLiteral("Id = 7")), 1);
+    EXPECT_TRUE(LeBytes(posto.Programa() + TDiarioAbastecimentos::NomeArquivo()).isEmpty());
+}
+
+}  // namespace
