@@ -3,6 +3,9 @@
 // from a folder on a real disk: the databases are made there.
 //
 // BM_Razao* run both sides alternately in one loop and report the ratio.
+// BM_RazaoDiario stores alternately with and without the journal of pending
+// fuelings (a flushed line before, a cleared line after), on a database
+// without (0) and with (1) forced writes.
 #include <benchmark/benchmark.h>
 #include <firebird/Interface.h>
 
@@ -16,6 +19,7 @@
 
 #include "BancoTeste.h"
 #include "app/LogArquivos.h"
+#include "capture/CapturaComDiario.h"
 #include "capture/ProcessaAbastecimento.h"
 #include "concentrator/ClassConcentrador.h"
 #include "concentrator/StatusBicos.h"
@@ -166,9 +170,9 @@ class TPisoInsert {
 
 // The station with the main window's datasets, and the capture over them.
 struct TEstacaoBench {
-    TEstacaoBench()
+    explicit TEstacaoBench(bool escritaForcada = false)
         : pasta(QDir::currentPath() + QStringLiteral("/bench-captura-XXXXXX")),
-          banco(CriaBancoTeste(pasta.path(), true)),
+          banco(CriaBancoTeste(pasta.path(), true, QStringLiteral("estacao.fdb"), escritaForcada)),
           log(pasta.path()) {
         ConfiguraConexaoTeste(conexao, banco);
         conexao.Open();
@@ -183,7 +187,7 @@ struct TEstacaoBench {
         paraPosto.Open();
         sequenciaAbast.SetSQL(QStringLiteral("Select SequenciaAbast From ParaPosto"));
         sequenciaAbast.Open();
-        captura = std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
+        const TCapturaAbastecimento::TAmbiente ambiente{
             .Conexao = conexao,
             .Bombas = bombas,
             .MvAbast = mvAbast,
@@ -194,7 +198,10 @@ struct TEstacaoBench {
             .Dialogos = dialogos,
             .RestoreMainWindow = [] {},
             .ProcessaEventos = [] {},
-        });
+        };
+        captura = std::make_unique<TCapturaAbastecimento>(ambiente);
+        comDiario = std::make_unique<TCapturaComDiario>(ambiente, pasta.path(), relogio);
+        comDiario->CarregaPendentes();
         std::memset(registro.Bytes, 0xCC, sizeof registro.Bytes);
         registro.Bytes[TAbastecimento::OfsPresente] = 1;
         registro::Grava<std::int64_t>(registro.Bytes + TAbastecimento::OfsTotalDinheiro, 255000);
@@ -207,6 +214,7 @@ struct TEstacaoBench {
     }
     ~TEstacaoBench() {
         captura.reset();
+        comDiario.reset();
         for (TDataSet* d : {static_cast<TDataSet*>(&bombas), static_cast<TDataSet*>(&paraPosto),
                             &mvAbast, static_cast<TDataSet*>(&sequenciaAbast)})
             d->Close();
@@ -214,6 +222,14 @@ struct TEstacaoBench {
 
     // A fueling a second after the previous one: its slot is free at once.
     void Armazena() {
+        Proximo();
+        captura->ProcessaAbastecimento(registro);
+    }
+    void ArmazenaComDiario() {
+        Proximo();
+        comDiario->ProcessaAbastecimento(registro);
+    }
+    void Proximo() {
         ++segundo;
         const QString hora = QStringLiteral("%1:%2:%3")
                                  .arg(segundo / 3600 % 24, 2, 10, QLatin1Char('0'))
@@ -225,7 +241,6 @@ struct TEstacaoBench {
             QStringLiteral("%1/01/2025").arg(dia, 2, 10, QLatin1Char('0')).toStdString());
         registro::GravaShortString(registro.Bytes + TAbastecimento::OfsHora,
                                    TAbastecimento::TamHora, hora.toStdString());
-        captura->ProcessaAbastecimento(registro);
     }
 
     QTemporaryDir pasta;
@@ -237,7 +252,9 @@ struct TEstacaoBench {
     TDataSetEditavel sequenciaAbast;
     TDialogosRoteiro dialogos;
     bool usaFid = false;
+    TRelogioSistema relogio;
     std::unique_ptr<TCapturaAbastecimento> captura;
+    std::unique_ptr<TCapturaComDiario> comDiario;
     TAbastecimento registro;
     int segundo = 0;
     int forcedWrites = 0;
@@ -294,6 +311,32 @@ void BM_RazaoAbastecimentoPiso(benchmark::State& state) {
     state.counters["captura_ms"] = Ms(captura) / n;
     state.counters["piso_ms"] = Ms(piso) / n;
     state.counters["razao"] = Ms(captura) / Ms(piso);
+}
+
+void BM_RazaoDiario(benchmark::State& state) {
+    static TEstacaoBench semEscritaForcada(false);
+    static TEstacaoBench comEscritaForcada(true);
+    TEstacaoBench& e = state.range(0) ? comEscritaForcada : semEscritaForcada;
+    Relogio::duration com{}, sem{};
+    for (auto _ : state) {
+        const auto t0 = Relogio::now();
+        e.ArmazenaComDiario();
+        const auto t1 = Relogio::now();
+        e.Armazena();
+        com += t1 - t0;
+        sem += Relogio::now() - t1;
+    }
+    if (!Confere(state, e))
+        return;
+    if (e.comDiario->Diario().TemPendentes()) {
+        state.SkipWithError("a fueling was left in the journal");
+        return;
+    }
+    const double n = double(state.iterations());
+    state.counters["com_diario_ms"] = Ms(com) / n;
+    state.counters["sem_diario_ms"] = Ms(sem) / n;
+    state.counters["custo_diario_ms"] = Ms(com - sem) / n;
+    state.counters["razao"] = Ms(com) / Ms(sem);
 }
 
 // ------------------------------------------------------------ status pass
@@ -390,6 +433,7 @@ void BM_RazaoStatusAutocommit(benchmark::State& state) {
 BENCHMARK(BM_ArmazenaAbastecimento)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PisoInsertCommit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RazaoAbastecimentoPiso)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RazaoDiario)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PassagemStatus48)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatusAutocommit192)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RazaoStatusAutocommit)->Unit(benchmark::kMillisecond);
