@@ -307,17 +307,19 @@ void TComunicador::LeConcentradorTimer() {
 }
 
 bool TComunicador::BancoAcessivel() {
-    if (!m_bancoInacessivel && CnVarmeno.Connected() && CnVarmeno.Responde())
-        return true;
-    // Lost or silent: once more with the same parameters.
+    bool responde = CnVarmeno.Connected() && CnVarmeno.Responde();
     QString motivo;
-    try {
-        CnVarmeno.Close();
-        CnVarmeno.Open();
-    } catch (const std::exception& e) {
-        motivo = MensagemDe(e);
+    if (!responde) {
+        // Lost or silent: once more with the same parameters.
+        try {
+            CnVarmeno.Close();
+            CnVarmeno.Open();
+            responde = CnVarmeno.Connected();
+        } catch (const std::exception& e) {
+            motivo = MensagemDe(e);
+        }
     }
-    if (CnVarmeno.Connected()) {
+    if (responde) {
         if (m_bancoInacessivel) {
             m_bancoInacessivel = false;
             GravaLogErro(QStringLiteral("Conexão com o banco de dados restabelecida"));
