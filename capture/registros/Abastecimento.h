@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 // Fields are read and written with memcpy in the machine's byte order.
 static_assert(std::endian::native == std::endian::little);
@@ -75,10 +76,37 @@ inline double DeMoeda(std::int64_t v) {
     return static_cast<double>(v) / 10000.0;
 }
 
+// The fields both fueling records share, read at the offsets each record
+// declares.
+template <typename TRegistro>
+struct TCamposAbastecimento {
+    bool Presente() const { return B()[TRegistro::OfsPresente] != 0; }
+    double TotalDinheiro() const {
+        return DeMoeda(Le<std::int64_t>(B() + TRegistro::OfsTotalDinheiro));
+    }
+    double TotalLitros() const { return Le<double>(B() + TRegistro::OfsTotalLitros); }
+    double PU() const { return DeMoeda(Le<std::int64_t>(B() + TRegistro::OfsPU)); }
+    std::string CodBico() const {
+        return LeShortString(B() + TRegistro::OfsCodBico, TRegistro::TamCodBico,
+                             TRegistro::MaxCodBico);
+    }
+    std::string Data() const {
+        return LeShortString(B() + TRegistro::OfsData, TRegistro::TamData, TRegistro::MaxData);
+    }
+    std::string Hora() const {
+        return LeShortString(B() + TRegistro::OfsHora, TRegistro::TamHora, TRegistro::MaxHora);
+    }
+    std::int32_t Registro() const { return Le<std::int32_t>(B() + TRegistro::OfsRegistro); }
+    double Encerrante() const { return Le<double>(B() + TRegistro::OfsEncerrante); }
+
+  private:
+    const unsigned char* B() const { return static_cast<const TRegistro*>(this)->Bytes; }
+};
+
 }  // namespace registro
 
 // The standard fueling record, 144 bytes.
-struct TAbastecimento {
+struct TAbastecimento : registro::TCamposAbastecimento<TAbastecimento> {
     static constexpr std::size_t Tamanho = 144;
     static constexpr std::size_t OfsPresente = 0;
     static constexpr std::size_t OfsTotalDinheiro = 8;
@@ -93,22 +121,12 @@ struct TAbastecimento {
         {{1, 7}, {32, 9}, {124, 4}, {136, 8}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
-
-    bool Presente() const { return Bytes[OfsPresente] != 0; }
-    double TotalDinheiro() const {
-        return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro));
-    }
-    double TotalLitros() const { return registro::Le<double>(Bytes + OfsTotalLitros); }
-    double PU() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsPU)); }
-    std::string CodBico() const {
-        return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico);
-    }
-    std::string Data() const { return registro::LeShortString(Bytes + OfsData, TamData, MaxData); }
-    std::string Hora() const { return registro::LeShortString(Bytes + OfsHora, TamHora, MaxHora); }
-    std::int32_t Registro() const { return registro::Le<std::int32_t>(Bytes + OfsRegistro); }
-    double Encerrante() const { return registro::Le<double>(Bytes + OfsEncerrante); }
 };
 static_assert(sizeof(TAbastecimento) == TAbastecimento::Tamanho);
+// The library writes the record as raw bytes: no hidden members, nothing before Bytes.
+static_assert(std::is_standard_layout_v<TAbastecimento> &&
+              std::is_trivially_copyable_v<TAbastecimento>);
+static_assert(offsetof(TAbastecimento, Bytes) == 0);
 static_assert(TAbastecimento::Tamanho == 144);
 static_assert(TAbastecimento::OfsPresente == 0);
 static_assert(TAbastecimento::OfsTotalDinheiro == 8);
@@ -144,7 +162,7 @@ static_assert(registro::CobreExatamente(
 
 // The fueling record with the identification tag, 176 bytes. Offsets 0 to 54
 // are those of TAbastecimento.
-struct TAbastecimentoFid {
+struct TAbastecimentoFid : registro::TCamposAbastecimento<TAbastecimentoFid> {
     static constexpr std::size_t Tamanho = 176;
     static constexpr std::size_t OfsPresente = TAbastecimento::OfsPresente;
     static constexpr std::size_t OfsTotalDinheiro = TAbastecimento::OfsTotalDinheiro;
@@ -161,25 +179,14 @@ struct TAbastecimentoFid {
         {{1, 7}, {32, 9}, {152, 2}, {171, 5}}};
 
     alignas(8) unsigned char Bytes[Tamanho] = {};
-
-    bool Presente() const { return Bytes[OfsPresente] != 0; }
-    double TotalDinheiro() const {
-        return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsTotalDinheiro));
-    }
-    double TotalLitros() const { return registro::Le<double>(Bytes + OfsTotalLitros); }
-    double PU() const { return registro::DeMoeda(registro::Le<std::int64_t>(Bytes + OfsPU)); }
-    std::string CodBico() const {
-        return registro::LeShortString(Bytes + OfsCodBico, TamCodBico, MaxCodBico);
-    }
-    std::string Data() const { return registro::LeShortString(Bytes + OfsData, TamData, MaxData); }
-    std::string Hora() const { return registro::LeShortString(Bytes + OfsHora, TamHora, MaxHora); }
-    std::int32_t Registro() const { return registro::Le<std::int32_t>(Bytes + OfsRegistro); }
-    double Encerrante() const { return registro::Le<double>(Bytes + OfsEncerrante); }
     std::string CodFid() const {
         return registro::LeShortString(Bytes + OfsCodFid, TamCodFid, MaxCodFid);
     }
 };
 static_assert(sizeof(TAbastecimentoFid) == TAbastecimentoFid::Tamanho);
+static_assert(std::is_standard_layout_v<TAbastecimentoFid> &&
+              std::is_trivially_copyable_v<TAbastecimentoFid>);
+static_assert(offsetof(TAbastecimentoFid, Bytes) == 0);
 static_assert(TAbastecimentoFid::Tamanho == 176);
 static_assert(TAbastecimentoFid::TamCodBico == TAbastecimento::TamCodBico);
 static_assert(TAbastecimentoFid::TamData == TAbastecimento::TamData);
