@@ -124,6 +124,7 @@ std::int32_t Le(const char* nome, unsigned char* registro, bool fid) {
         // holds, and a flush would only widen that gap.
         s.PreparaSalva();
         s.Registra(sim::LinhaEntregue(nome, a, bytes, tamanho));
+        e = sim::TEstado();  // freed now, not after the rename
         s.ConcluiSalva();
         std::memcpy(registro, bytes, tamanho);
         return 1;
