@@ -138,7 +138,7 @@ bool TCapturaComDiario::TentaRegistro(std::int64_t numero, const QByteArray& byt
             return true;
         case TDesfechoCaptura::BicoDesconhecido:
         case TDesfechoCaptura::GravadoSemLinha:
-            // Reported as specified; kept so that its money is not lost, and
+            // Reported as always; kept so that its money is not lost, and
             // never stored again (that would repeat the log line and the
             // sequence increment).
             Retem(numero, m_captura.MotivoFalha());

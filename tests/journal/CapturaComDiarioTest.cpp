@@ -112,7 +112,7 @@ TEST_F(CapturaComDiario, RegistroQueNuncaSeGravaVaiAosRetidosNaPrimeiraFalhaEONa
         const TAbastecimento registro = RegistroPadrao(ruim);
         Captura->ProcessaAbastecimento(registro);
 
-        // The specified box once, then straight to the kept records.
+        // The error box once, then straight to the kept records.
         EXPECT_EQ(e.Dialogos.Caixas.size(), 1u);
         const QString motivo = QString::fromUtf8(c.Motivo);
         EXPECT_EQ(Retidos(), "25/12/2024 14:35:07 S " + Bytes(registro).toHex().toUpper() + ' ' +
@@ -190,7 +190,7 @@ TEST_F(CapturaComDiario, RetidosGuardamOBicoDesconhecidoEOInsertRecusadoComOMoti
     for (const TAbastecimento& r : registros)
         Captura->ProcessaAbastecimento(r);
 
-    // Both reported as specified, once: the unknown nozzle's line, the
+    // Both reported as always, once: the unknown nozzle's line, the
     // refused INSERT's box, line and sequence increment.
     ASSERT_EQ(e.Log.Erros.size(), 2);
     EXPECT_EQ(e.Log.Erros[0], QStringLiteral("O sistema não encontrou nenhum bico relacionado com "
