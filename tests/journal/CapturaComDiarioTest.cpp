@@ -86,6 +86,22 @@ TEST_F(CapturaComDiario, OQueUmaExecucaoDeixouEGravadoEUmaUltimaLinhaDanificadaS
     EXPECT_EQ(e.Log.Erros.size(), 1);
 }
 
+TEST_F(CapturaComDiario, EntradaComEtiquetaVoltaNaFormaComEtiqueta) {
+    e.UsaFid = true;
+    TCampos campos;
+    campos.Fid = "TAG0000000000042";
+    const TAbastecimentoFid registro = RegistroFid(campos);
+    Captura->Diario().Registra(
+        QByteArray(reinterpret_cast<const char*>(registro.Bytes), sizeof registro.Bytes), true);
+    Reinicia();
+    EXPECT_TRUE(Captura->RetomaPendentes());
+    EXPECT_EQ(e.Conta(QStringLiteral("Select Count(*) N From MvAbast Where Id = 42 And "
+                                     "CodFid = 'TAG0000000000042' And EncerranteFinal = 10250.5")),
+              1);
+    EXPECT_TRUE(Retidos().isEmpty());
+    EXPECT_TRUE(Pendentes().isEmpty());
+}
+
 TEST_F(CapturaComDiario, RegistroQueNuncaSeGravaVaiAosRetidosNaPrimeiraFalhaEONaoTrava) {
     struct Caso {
         const char* Codigo;
