@@ -8,6 +8,7 @@
 #include "capture/CapturaComDiario.h"
 #include "concentrator/StatusBicos.h"
 #include "data/DataSet.h"
+#include "data/EncerramentoBanco.h"
 #include "data/FormatSettings.h"
 #include "ui/Aplicacao.h"
 
@@ -46,12 +47,19 @@ int main(int argc, char** argv) {
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
             c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));
     };
-    TMenuPrin janela(std::move(configuracao));
-    janela.DefineVersao(QStringLiteral("v15.02ad"));
+    int codigo = 0;
+    {
+        TMenuPrin janela(std::move(configuracao));
+        janela.DefineVersao(QStringLiteral("v15.02ad"));
 
-    QObject::connect(&sinais, &TSinaisTermino::Termino, &janela, &TMenuPrin::Sair1Click);
-    sinais.Ativa();
+        QObject::connect(&sinais, &TSinaisTermino::Termino, &janela, &TMenuPrin::Sair1Click);
+        sinais.Ativa();
 
-    janela.MostraInicial();
-    return janela.Executa();
+        janela.MostraInicial();
+        codigo = janela.Executa();
+    }
+    // The window has closed its connection: the engine's threads stop now,
+    // before the process's own exit handlers run.
+    EncerraBanco();
+    return codigo;
 }
