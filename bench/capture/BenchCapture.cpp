@@ -261,7 +261,8 @@ struct TEstacaoBench {
 };
 
 TEstacaoBench& Estacao() {
-    static TEstacaoBench e;
+    // As on a station: every commit waits for the disk.
+    static TEstacaoBench e(true);
     return e;
 }
 
@@ -352,7 +353,7 @@ class TConcentradorStatus final : public TConcentrador {
 struct TStatusBench {
     TStatusBench()
         : pasta(QDir::currentPath() + QStringLiteral("/bench-status-XXXXXX")),
-          banco(CriaBancoTeste(pasta.path(), false)) {
+          banco(CriaBancoTeste(pasta.path(), false, QStringLiteral("estacao.fdb"), true)) {
         ConfiguraConexaoTeste(conexao, banco);
         conexao.Open();
         forcedWrites = ForcedWrites(conexao);
