@@ -101,6 +101,21 @@ void TComunicador::ProcessaEventos() {
     m_ambiente.ProcessaEventos();
 }
 
+TCapturaAbastecimento::TAmbiente TComunicador::AmbienteCaptura() {
+    return TCapturaAbastecimento::TAmbiente{
+        .Conexao = CnVarmeno,
+        .Bombas = *Bombas,
+        .MvAbast = *MvAbast,
+        .ParaPosto = *ParaPosto,
+        .SequenciaAbast = *SequenciaAbast,
+        .UsaFid = UsaFid,
+        .Log = *this,
+        .Dialogos = Dialogos(),
+        .RestoreMainWindow = [this] { RestoreMainWindow(); },
+        .ProcessaEventos = [this] { ProcessaEventos(); },
+    };
+}
+
 QString TComunicador::CampoParaPosto(const QString& nome) const {
     if (!ParaPosto->Active() || ParaPosto->IsEmpty())
         return QString();

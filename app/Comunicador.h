@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/LogArquivos.h"
+#include "capture/ProcessaAbastecimento.h"
 #include "data/Bde.h"
 #include "data/Conexao.h"
 #include "data/RegistroLog.h"
@@ -118,6 +119,10 @@ class TComunicador final : public QObject, public TRegistroLog {
     void DefinePublicacaoStatus(std::unique_ptr<TPublicacaoStatus> publicacao);
 
     void RestoreMainWindow();
+
+    // What the fueling capture works with: this core's connection, datasets,
+    // switches, log, dialogs and hooks.
+    TCapturaAbastecimento::TAmbiente AmbienteCaptura();
 
     // A column of ParaPosto's current row as text; empty when the dataset
     // is closed or has no row.

@@ -29,20 +29,8 @@ int main(int argc, char** argv) {
     TConfiguracaoMenu configuracao;
     configuracao.LigaCaptura = [](TComunicador& c) {
         // The journal of pending fuelings lives beside the program.
-        c.DefineCaptura(std::make_unique<TCapturaComDiario>(
-            TCapturaAbastecimento::TAmbiente{
-                .Conexao = c.CnVarmeno,
-                .Bombas = *c.Bombas,
-                .MvAbast = *c.MvAbast,
-                .ParaPosto = *c.ParaPosto,
-                .SequenciaAbast = *c.SequenciaAbast,
-                .UsaFid = c.UsaFid,
-                .Log = c,
-                .Dialogos = c.Dialogos(),
-                .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
-                .ProcessaEventos = [] { QCoreApplication::processEvents(); },
-            },
-            c.DiretorioPrograma(), c.Relogio()));
+        c.DefineCaptura(std::make_unique<TCapturaComDiario>(c.AmbienteCaptura(),
+                                                            c.DiretorioPrograma(), c.Relogio()));
         // The driver exists only once start-up has created it.
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
             c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));

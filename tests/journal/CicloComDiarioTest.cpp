@@ -67,20 +67,10 @@ class CicloComDiario : public ::testing::Test {
             return c;
         };
         TComunicador& c = posto.Cria();
-        c.DefineCaptura(std::make_unique<TCapturaComDiario>(
-            TCapturaAbastecimento::TAmbiente{
-                .Conexao = c.CnVarmeno,
-                .Bombas = *c.Bombas,
-                .MvAbast = *c.MvAbast,
-                .ParaPosto = *c.ParaPosto,
-                .SequenciaAbast = *c.SequenciaAbast,
-                .UsaFid = c.UsaFid,
-                .Log = c,
-                .Dialogos = c.Dialogos(),
-                .RestoreMainWindow = [&c] { c.RestoreMainWindow(); },
-                .ProcessaEventos = [] {},
-            },
-            c.DiretorioPrograma(), c.Relogio()));
+        auto ambiente = c.AmbienteCaptura();
+        ambiente.ProcessaEventos = [] {};
+        c.DefineCaptura(std::make_unique<TCapturaComDiario>(std::move(ambiente),
+                                                            c.DiretorioPrograma(), c.Relogio()));
         auto publicacao = std::make_unique<TPublicacaoFalsa>();
         Publicacao = publicacao.get();
         c.DefinePublicacaoStatus(std::move(publicacao));
