@@ -6,6 +6,7 @@
 
 #include "capture/ApagaAbastecimentos.h"
 #include "capture/Captura.h"
+#include "capture/GravaAbastecimento.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "concentrator/ClassConcentrador.h"
 #include "data/DataSet.h"
@@ -69,11 +70,8 @@ TComunicador::TComunicador(TAmbienteComunicador ambiente, QObject* dono)
     DbVarmeno.ArquivoAliases =
         bde.isEmpty() ? m_ambiente.DiretorioPrograma + QStringLiteral("BDE.ini") : bde;
 
-    ParaPosto->SetSQL(
-        QStringLiteral("Select SequenciaAbast, AcertaDataConc, PortaConc, "
-                       "ImpreDescBico, UsaConcentrador, CorrigeLitragem, "
-                       "visualizastatusbomba\r\nFrom ParaPosto"));
-    SequenciaAbast->SetSQL(QStringLiteral("Select SequenciaAbast From ParaPosto"));
+    ParaPosto->SetSQL(SqlParaPosto());
+    SequenciaAbast->SetSQL(SqlSequenciaAbast());
 
     LeConcentrador.setObjectName(QStringLiteral("LeConcentrador"));
     LeConcentrador.setSingleShot(true);

@@ -30,6 +30,16 @@ QString SqlHorarioOcupado() {
         "CodBico = :PCodBico");
 }
 
+QString SqlParaPosto() {
+    return QStringLiteral(
+        "Select SequenciaAbast, AcertaDataConc, PortaConc, ImpreDescBico, UsaConcentrador, "
+        "CorrigeLitragem, visualizastatusbomba\r\nFrom ParaPosto");
+}
+
+QString SqlSequenciaAbast() {
+    return QStringLiteral("Select SequenciaAbast From ParaPosto");
+}
+
 namespace {
 // A tag of zeros is what the pump reports when no tag was read.
 const QString kFidVazio = QStringLiteral("0000000000000000");

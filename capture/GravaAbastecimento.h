@@ -33,6 +33,11 @@ struct TDadosAbastecimento {
 QString SqlInsereAbastecimento();
 // The free-slot test: a row with the same date, time and nozzle.
 QString SqlHorarioOcupado();
+// The station parameters ParaPosto is opened with at start-up and reopened
+// with once the sequence has moved.
+QString SqlParaPosto();
+// The one-column dataset the sequence is incremented through.
+QString SqlSequenciaAbast();
 
 // The register number after which the sequence goes up.
 inline constexpr std::int32_t UltimoRegistroDoCiclo = 9999;

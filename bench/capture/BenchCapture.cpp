@@ -20,6 +20,7 @@
 #include "BancoTeste.h"
 #include "app/LogArquivos.h"
 #include "capture/CapturaComDiario.h"
+#include "capture/GravaAbastecimento.h"
 #include "capture/ProcessaAbastecimento.h"
 #include "concentrator/ClassConcentrador.h"
 #include "concentrator/StatusBicos.h"
@@ -180,12 +181,9 @@ struct TEstacaoBench {
         for (TDataSet* d : {static_cast<TDataSet*>(&bombas), static_cast<TDataSet*>(&paraPosto),
                             &mvAbast, static_cast<TDataSet*>(&sequenciaAbast)})
             d->SetConnection(&conexao);
-        paraPosto.SetSQL(
-            QStringLiteral("Select SequenciaAbast, AcertaDataConc, PortaConc, "
-                           "ImpreDescBico, UsaConcentrador, CorrigeLitragem, "
-                           "visualizastatusbomba\r\nFrom ParaPosto"));
+        paraPosto.SetSQL(SqlParaPosto());
         paraPosto.Open();
-        sequenciaAbast.SetSQL(QStringLiteral("Select SequenciaAbast From ParaPosto"));
+        sequenciaAbast.SetSQL(SqlSequenciaAbast());
         sequenciaAbast.Open();
         const TCapturaAbastecimento::TAmbiente ambiente{
             .Conexao = conexao,

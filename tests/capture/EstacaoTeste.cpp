@@ -67,12 +67,9 @@ TEstacaoTeste::TEstacaoTeste(const Opcoes& opcoes) {
     for (TDataSet* d : {static_cast<TDataSet*>(&Bombas), static_cast<TDataSet*>(&ParaPosto),
                         &MvAbast, static_cast<TDataSet*>(&SequenciaAbast)})
         d->SetConnection(&Conexao);
-    ParaPosto.SetSQL(
-        QStringLiteral("Select SequenciaAbast, AcertaDataConc, PortaConc, "
-                       "ImpreDescBico, UsaConcentrador, CorrigeLitragem, "
-                       "visualizastatusbomba\nFrom ParaPosto"));
+    ParaPosto.SetSQL(SqlParaPosto());
     ParaPosto.Open();
-    SequenciaAbast.SetSQL(QStringLiteral("Select SequenciaAbast From ParaPosto"));
+    SequenciaAbast.SetSQL(SqlSequenciaAbast());
     SequenciaAbast.Open();
 
     Captura = std::make_unique<TCapturaAbastecimento>(TCapturaAbastecimento::TAmbiente{
