@@ -9,16 +9,9 @@
 #include "data/RegistroLog.h"
 #include "data/Relogio.h"
 #include "tests/ImpressaoQt.h"
+#include "tests/LogMemoria.h"
 
 namespace {
-
-class TLogMemoria final : public TRegistroLog {
-  public:
-    void GravaLogErro(const QString& texto) override { Erros << texto; }
-    void EscreveLinhaLog(const QString&, const QString&, const QString&, double, double, double,
-                         const QString&, const QString&, const QString&) override {}
-    QStringList Erros;
-};
 
 class Diario : public ::testing::Test {
   protected:

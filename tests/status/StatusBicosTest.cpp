@@ -15,6 +15,7 @@
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
 #include "tests/ImpressaoQt.h"
+#include "tests/LogMemoria.h"
 
 namespace {
 
@@ -61,14 +62,6 @@ class TConcentradorFalso final : public TConcentrador {
     }
     QString Status;
     int Leituras = 0;
-};
-
-class TLogErros final : public TRegistroLog {
-  public:
-    void GravaLogErro(const QString& texto) override { Erros << texto; }
-    void EscreveLinhaLog(const QString&, const QString&, const QString&, double, double, double,
-                         const QString&, const QString&, const QString&) override {}
-    QStringList Erros;
 };
 
 // Nozzles on every code of the channel table plus one with an empty code;
@@ -130,7 +123,7 @@ class Publicacao : public ::testing::Test {
     QString banco;
     TConexao conexao;
     TConcentradorFalso concentrador;
-    TLogErros log;
+    TLogMemoria log;
     TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log};
 };
 

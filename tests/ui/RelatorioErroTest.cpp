@@ -9,17 +9,10 @@
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
 #include "tests/ImpressaoQt.h"
+#include "tests/LogMemoria.h"
 #include "ui/RelatorioErro.h"
 
 namespace {
-
-class TLogMemoria final : public TRegistroLog {
-  public:
-    void GravaLogErro(const QString& texto) override { Erros.append(texto); }
-    void EscreveLinhaLog(const QString&, const QString&, const QString&, double, double, double,
-                         const QString&, const QString&, const QString&) override {}
-    QStringList Erros;
-};
 
 TEST(RelatorioErro, UmaCaixaPorVezORestoVaiAoLog) {
     TDialogosRoteiro dialogos;
