@@ -86,8 +86,27 @@ void fb::TStatus::checkException(TStatus* st) {
     }
 }
 
+namespace {
+
+// The client library catches SIGINT and SIGTERM itself and, on its own
+// thread, shuts every attachment down at once: a pass cut in the middle and
+// a race with the process's exit. The program takes those signals through
+// its own close path, so the library's shutdown on a signal is refused.
+int RecusaEncerramentoPorSinal(const int motivo, const int, void*) {
+    return motivo == fb_shutrsn_signal ? 1 : 0;
+}
+
+IMaster* IniciaCliente() {
+    IMaster* master = fb_get_master_interface();
+    ISC_STATUS_ARRAY status = {};
+    fb_shutdown_callback(status, RecusaEncerramentoPorSinal, fb_shut_confirmation, nullptr);
+    return master;
+}
+
+}  // namespace
+
 IMaster* fb::Master() {
-    static IMaster* master = fb_get_master_interface();
+    static IMaster* master = IniciaCliente();
     return master;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <memory>
 
 #include "../ImpressaoQt.h"
@@ -244,6 +246,40 @@ const CasoBancoInalcancavel kInalcancaveis[] = {
      },
      "Unable to complete network request to host \"127.0.0.1\"", true},
 };
+
+// A service stop or a logout sends SIGTERM; the program closes through its
+// own path, so the open connection must still work after the signal. The
+// handler goes in before the first connection of the process, as the
+// program's does; the client library then adds its own behind it.
+TEST(ConexaoSinal, SinalDeTerminoNaoDerrubaAConexao) {
+    static volatile std::sig_atomic_t recebidos = 0;
+    struct sigaction acao = {}, anterior = {};
+    acao.sa_handler = [](int) { recebidos = recebidos + 1; };
+    sigemptyset(&acao.sa_mask);
+    acao.sa_flags = SA_RESTART;
+    ASSERT_EQ(::sigaction(SIGTERM, &acao, &anterior), 0);
+
+    QTemporaryDir pasta;
+    ASSERT_TRUE(pasta.isValid());
+    TConexao con;
+    ConfiguraConexaoTeste(con, CriaBancoTeste(pasta.path(), true));
+    con.Open();
+    const auto sequencia = [&con](int valor) {
+        TQuery q;
+        q.SetConnection(&con);
+        q.SetSQL(QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
+        q.ExecSQL();
+    };
+    sequencia(1);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    // The client library would react on a thread of its own: give it time.
+    QThread::msleep(1500);
+    EXPECT_GE(recebidos, 1);
+    EXPECT_NO_THROW(sequencia(2));
+    EXPECT_TRUE(con.Connected());
+    con.Close();
+    ::sigaction(SIGTERM, &anterior, nullptr);
+}
 
 TEST_F(ConexaoTest, BancoInalcancavelDaErroComOTextoDoFirebird) {
     for (const auto& caso : kInalcancaveis) {

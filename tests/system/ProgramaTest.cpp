@@ -109,8 +109,9 @@ TEST_F(Programa, AbastecimentosViramLinhasDoMvAbastEDoLogEOProgramaFechaAPorta) 
 
     processo.terminate();  // SIGTERM: the tray menu's "&Sair"
     ASSERT_TRUE(processo.waitForFinished(30000));
+    const std::string saida = processo.readAll().toStdString();
     EXPECT_EQ(processo.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(processo.exitCode(), 0) << processo.readAll().toStdString();
+    EXPECT_EQ(processo.exitCode(), 0) << saida;
 
     EXPECT_EQ(linhas,
               (QList<QByteArray>{
@@ -124,7 +125,8 @@ TEST_F(Programa, AbastecimentosViramLinhasDoMvAbastEDoLogEOProgramaFechaAPorta) 
                   "  002 002    068\r",
               }));
     EXPECT_FALSE(QFile::exists(QDir(programa).filePath(QStringLiteral("LogErroConcentrador"))))
-        << Le(QDir(programa).filePath(QStringLiteral("LogErroConcentrador"))).toStdString();
+        << Le(QDir(programa).filePath(QStringLiteral("LogErroConcentrador"))).toStdString()
+        << saida;
 
     TConexao conexao;
     ConfiguraConexaoTeste(conexao, banco);
