@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "../ImpressaoQt.h"
+#include "BancoFixture.h"
 #include "BancoTeste.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -13,45 +14,18 @@
 
 namespace {
 
-QString Texto(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-class ConexaoTest : public ::testing::Test {
+class ConexaoTest : public TBancoFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_pasta.isValid());
-        m_banco = CriaBancoTeste(m_pasta.path(), true);
-        ConfiguraConexaoTeste(m_con, m_banco);
+        CriaBanco();
         m_con.Open();
     }
 
-    std::unique_ptr<TConexao> Outra() {
-        auto con = std::make_unique<TConexao>();
-        ConfiguraConexaoTeste(*con, m_banco);
-        con->Open();
-        return con;
-    }
-
-    static int Executa(TConexao& con, const QString& sql) {
-        TQuery q;
-        q.SetConnection(&con);
-        q.SetSQL(sql);
-        return q.ExecSQL();
-    }
-
-    // The sequence as another connection sees it: only what is committed.
-    int SequenciaComprometida() {
-        return ValorSql(m_banco, Texto("Select SequenciaAbast From ParaPosto")).toInt();
-    }
+    int SequenciaComprometida() { return Valor("Select SequenciaAbast From ParaPosto").toInt(); }
 
     void DefineSequencia(TConexao& con, int valor) {
         Executa(con, QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
     }
-
-    QTemporaryDir m_pasta;
-    QString m_banco;
-    TConexao m_con;
 };
 
 TEST(ConexaoParametros, LinhasPorNomeSemCaixaEValorVazioRemove) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "../ImpressaoQt.h"
+#include "BancoFixture.h"
 #include "BancoTeste.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -12,25 +13,14 @@
 
 namespace {
 
-QString Texto(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-class DataSetTest : public ::testing::Test {
+class DataSetTest : public TBancoFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_pasta.isValid());
-        m_banco = CriaBancoTeste(m_pasta.path(), true);
-        ConfiguraConexaoTeste(m_con, m_banco);
+        CriaBanco();
         m_con.Open();
         m_q.SetConnection(&m_con);
     }
 
-    QString Valor(const char* consulta) { return ValorSql(m_banco, Texto(consulta)); }
-
-    QTemporaryDir m_pasta;
-    QString m_banco;
-    TConexao m_con;
     TQuery m_q;
 };
 

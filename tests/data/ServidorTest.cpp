@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "../ImpressaoQt.h"
+#include "BancoFixture.h"
 #include "BancoTeste.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -11,39 +12,9 @@
 
 namespace {
 
-QString Texto(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-class ServidorTest : public ::testing::Test {
+class ServidorTest : public TBancoFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_pasta.isValid());
-        m_arquivo = CriaBancoTeste(m_pasta.path(), true);
-        m_remoto = ServidorTeste() + QLatin1Char(':') + m_arquivo;
-        ConfiguraConexaoTeste(m_con, m_remoto, SenhaServidorTeste());
-    }
-
-    std::unique_ptr<TConexao> Outra() {
-        auto con = std::make_unique<TConexao>();
-        ConfiguraConexaoTeste(*con, m_remoto, SenhaServidorTeste());
-        con->Open();
-        return con;
-    }
-
-    static int Executa(TConexao& con, const QString& sql) {
-        TQuery q;
-        q.SetConnection(&con);
-        q.SetSQL(sql);
-        return q.ExecSQL();
-    }
-
-    QString Valor(const char* consulta) { return ValorSql(m_remoto, Texto(consulta)); }
-
-    QTemporaryDir m_pasta;
-    QString m_arquivo;
-    QString m_remoto;
-    TConexao m_con;
+    void SetUp() override { CriaBanco(true); }
 };
 
 TEST_F(ServidorTest, TrabalhaPeloServidorComTransacoesEAutocommit) {
@@ -78,7 +49,7 @@ TEST_F(ServidorTest, TrabalhaPeloServidorComTransacoesEAutocommit) {
 
 TEST_F(ServidorTest, SenhaErradaDaErroComOTextoDoServidor) {
     TConexao con;
-    ConfiguraConexaoTeste(con, m_remoto, Texto("errada"));
+    ConfiguraConexaoTeste(con, m_banco, Texto("errada"));
     try {
         con.Open();
         FAIL() << "a wrong password must raise";

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "BancoTeste.h"
+#include "data/Conexao.h"
+#include "data/DataSet.h"
+
+inline QString Texto(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// A fresh demo station database in a temporary folder and a connection set
+// up for it; `m_banco` is what the connection names (a path, or
+// host/port:path on the test server).
+class TBancoFixture : public ::testing::Test {
+  protected:
+    void CriaBanco(bool noServidor = false) {
+        ASSERT_TRUE(m_pasta.isValid());
+        m_arquivo = CriaBancoTeste(m_pasta.path(), true);
+        m_banco = noServidor ? ServidorTeste() + QLatin1Char(':') + m_arquivo : m_arquivo;
+        m_senha = noServidor ? SenhaServidorTeste() : QStringLiteral("masterkey");
+        ConfiguraConexaoTeste(m_con, m_banco, m_senha);
+    }
+
+    // A second connection to the same database, open.
+    std::unique_ptr<TConexao> Outra() {
+        auto con = std::make_unique<TConexao>();
+        ConfiguraConexaoTeste(*con, m_banco, m_senha);
+        con->Open();
+        return con;
+    }
+
+    static int Executa(TConexao& con, const QString& sql) {
+        TQuery q;
+        q.SetConnection(&con);
+        q.SetSQL(sql);
+        return q.ExecSQL();
+    }
+
+    // What another connection reads: only what is committed.
+    QString Valor(const char* consulta) { return ValorSql(m_banco, Texto(consulta)); }
+
+    QTemporaryDir m_pasta;
+    QString m_arquivo;
+    QString m_banco;
+    QString m_senha;
+    TConexao m_con;
+};
