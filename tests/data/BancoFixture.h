@@ -41,6 +41,18 @@ class TBancoFixture : public ::testing::Test {
         return q.ExecSQL();
     }
 
+    // How the connection reaches the database: "<null>" in-process (as
+    // ValorSql writes NULL), "TCPv4" over the network.
+    QString Protocolo() {
+        TQuery q;
+        q.SetConnection(&m_con);
+        q.SetSQL(
+            Texto("Select Mon$Remote_Protocol As P From Mon$Attachments"
+                  " Where Mon$Attachment_Id = Current_Connection"));
+        q.Open();
+        return q.IsNull(Texto("P")) ? Texto("<null>") : q.AsString(Texto("P")).trimmed();
+    }
+
     // What another connection reads: only what is committed.
     QString Valor(const char* consulta) { return ValorSql(m_banco, Texto(consulta)); }
 

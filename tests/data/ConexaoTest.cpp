@@ -56,16 +56,8 @@ TEST(ConexaoParametros, LinhasPorNomeSemCaixaEValorVazioRemove) {
 
 TEST_F(ConexaoTest, AbreEFechaSemErroRepetido) {
     EXPECT_TRUE(m_con.Connected());
-    {
-        // A path without host: the file is opened in-process, no network protocol.
-        TQuery q;
-        q.SetConnection(&m_con);
-        q.SetSQL(
-            Texto("Select Mon$Remote_Protocol As P From Mon$Attachments"
-                  " Where Mon$Attachment_Id = Current_Connection"));
-        q.Open();
-        EXPECT_TRUE(q.IsNull(Texto("P")));
-    }
+    // A path without host: the file is opened in-process, no network protocol.
+    EXPECT_EQ(Protocolo(), Texto("<null>"));
     m_con.Open();  // already open
     EXPECT_TRUE(m_con.Responde());
     m_con.Close();

@@ -19,14 +19,10 @@ class ServidorTest : public TBancoFixture {
 
 TEST_F(ServidorTest, TrabalhaPeloServidorComTransacoesEAutocommit) {
     m_con.Open();
+    EXPECT_EQ(Protocolo(), Texto("TCPv4"));
+
     TQuery q;
     q.SetConnection(&m_con);
-    q.SetSQL(
-        Texto("Select Mon$Remote_Protocol As P From Mon$Attachments"
-              " Where Mon$Attachment_Id = Current_Connection"));
-    q.Open();
-    EXPECT_EQ(q.AsString(Texto("P")).trimmed(), Texto("TCPv4"));
-
     q.SetSQL(Texto("Update ParaPosto Set SequenciaAbast = :PSeq"));
     q.ParamInteger(Texto("PSeq"), 5);
     EXPECT_EQ(q.ExecSQL(), 1);
