@@ -4,8 +4,10 @@
 // previous run left stored before anything new is read.
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -84,8 +86,6 @@ class CicloComDiario : public ::testing::Test {
             .toInt();
     }
 
-    // The program's attachment killed and its database file gone: the
-    // database is out of reach until Volta.
     // Kills every attachment of the program to its database.
     void Mata() {
         TConexao outra;
@@ -102,6 +102,23 @@ class CicloComDiario : public ::testing::Test {
     void Derruba() {
         Mata();
         ASSERT_TRUE(QFile::rename(posto.Banco, posto.Banco + QStringLiteral(".fora")));
+        // The engine lets the database go only once the killed attachment
+        // is purged, on a thread of its own; until then an attach by the old
+        // path still joins the open database. The outage starts when a new
+        // attach fails.
+        QDeadlineTimer prazo(10000);
+        for (;;) {
+            TConexao sonda;
+            ConfiguraConexaoTeste(sonda, posto.Banco);
+            try {
+                sonda.Open();
+            } catch (const std::exception&) {
+                break;
+            }
+            sonda.Close();
+            ASSERT_FALSE(prazo.hasExpired()) << "the database stays open in the engine";
+            QThread::msleep(20);
+        }
     }
     void Volta() { ASSERT_TRUE(QFile::rename(posto.Banco + QStringLiteral(".fora"), posto.Banco)); }
 
