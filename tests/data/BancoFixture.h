@@ -20,8 +20,8 @@ class TBancoFixture : public ::testing::Test {
   protected:
     void CriaBanco(bool noServidor = false) {
         ASSERT_TRUE(m_pasta.isValid());
-        m_arquivo = CriaBancoTeste(m_pasta.path(), true);
-        m_banco = noServidor ? ServidorTeste() + QLatin1Char(':') + m_arquivo : m_arquivo;
+        const QString arquivo = CriaBancoTeste(m_pasta.path(), true);
+        m_banco = noServidor ? ServidorTeste() + QLatin1Char(':') + arquivo : arquivo;
         m_senha = noServidor ? SenhaServidorTeste() : QStringLiteral("masterkey");
         ConfiguraConexaoTeste(m_con, m_banco, m_senha);
     }
@@ -57,7 +57,6 @@ class TBancoFixture : public ::testing::Test {
     QString Valor(const char* consulta) { return ValorSql(m_banco, Texto(consulta)); }
 
     QTemporaryDir m_pasta;
-    QString m_arquivo;
     QString m_banco;
     QString m_senha;
     TConexao m_con;

@@ -14,6 +14,13 @@
 
 namespace {
 
+void DefineSequencia(TConexao& con, int valor) {
+    TQuery q;
+    q.SetConnection(&con);
+    q.SetSQL(QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
+    q.ExecSQL();
+}
+
 class ConexaoTest : public TBancoFixture {
   protected:
     void SetUp() override {
@@ -22,10 +29,6 @@ class ConexaoTest : public TBancoFixture {
     }
 
     int SequenciaComprometida() { return Valor("Select SequenciaAbast From ParaPosto").toInt(); }
-
-    void DefineSequencia(TConexao& con, int valor) {
-        Executa(con, QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
-    }
 };
 
 TEST(ConexaoParametros, LinhasPorNomeSemCaixaEValorVazioRemove) {
@@ -230,18 +233,12 @@ TEST(ConexaoSinal, SinalDeTerminoNaoDerrubaAConexao) {
     TConexao con;
     ConfiguraConexaoTeste(con, CriaBancoTeste(pasta.path(), true));
     con.Open();
-    const auto sequencia = [&con](int valor) {
-        TQuery q;
-        q.SetConnection(&con);
-        q.SetSQL(QStringLiteral("Update ParaPosto Set SequenciaAbast = %1").arg(valor));
-        q.ExecSQL();
-    };
-    sequencia(1);
+    DefineSequencia(con, 1);
     ASSERT_EQ(::raise(SIGTERM), 0);
     // The client library would react on a thread of its own: give it time.
     QThread::msleep(1500);
     EXPECT_GE(recebidos, 1);
-    EXPECT_NO_THROW(sequencia(2));
+    EXPECT_NO_THROW(DefineSequencia(con, 2));
     EXPECT_TRUE(con.Connected());
     con.Close();
     ::sigaction(SIGTERM, &anterior, nullptr);
