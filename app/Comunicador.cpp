@@ -269,7 +269,16 @@ void TComunicador::LeConcentradorTimer() {
     // An operator screen's unit of work is open on the connection: the
     // fueling waits in the concentrator, so this cycle never commits or
     // rolls back the screen's work.
-    const bool telaComTransacao = CnVarmeno.InTransaction();
+    const bool telaComTransacao = CnVarmeno.UnidadeDeTelaAberta();
+    if (!telaComTransacao && CnVarmeno.InTransaction()) {
+        // A unit of work nobody owns any more (one cut by a lost link whose
+        // owner is gone): joined, it would keep the cycle's work uncommitted.
+        try {
+            DesfazTransacao(CnVarmeno);
+        } catch (...) {
+            // The transaction has ended whatever the server answered.
+        }
+    }
     const bool leConcentrador = !telaComTransacao && Concentrador && m_captura;
 
     // Without the database nothing is read and nothing published: the

@@ -7,6 +7,7 @@
 #include "data/Dialogos.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
+#include "data/Transacao.h"
 #include "data/Utilitarios.h"
 #include "data/Win1252.h"
 
@@ -151,9 +152,6 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
     if (Arredonda(registro.PU(), 2) == 0)
         return;
 
-    // A transaction already open belongs to an operator screen: the fueling
-    // joins it, and only that screen commits or undoes it.
-    const bool minha = !m_ambiente.Conexao.InTransaction();
     try {
         m_codigoConcentrador = CodigoConcentradorDe(Texto(registro.CodBico()));
         QString codFid;
@@ -198,11 +196,12 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         QString hora = Texto(registro.Hora());
 
         m_gravacao.InicioDaUnidade();
-        if (minha)
-            IniciaTransacao(m_ambiente.Conexao);
-        m_gravacao.GravaAbastecimento(hora, a);
-        if (minha)
-            ConfirmaTransacao(m_ambiente.Conexao);
+        {
+            // Undone before the error is handled below, when not confirmed.
+            TTransacao unidade(m_ambiente.Conexao, TDonoTransacao::Ciclo);
+            m_gravacao.GravaAbastecimento(hora, a);
+            unidade.Confirma();
+        }
         if (m_gravacao.InsercaoFalhou()) {
             m_desfecho = TDesfechoCaptura::GravadoSemLinha;
             m_motivo = m_gravacao.MotivoInsercao();
@@ -212,27 +211,19 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         if (m_ambiente.ProcessaEventos)
             m_ambiente.ProcessaEventos();
     } catch (const std::exception& e) {
-        ErroLeitura(MensagemDe(e), minha, ConexaoCaiu(e, m_ambiente.Conexao));
+        ErroLeitura(MensagemDe(e), ConexaoCaiu(e, m_ambiente.Conexao));
     } catch (...) {
-        ErroLeitura(QStringLiteral("Erro desconhecido"), minha, !m_ambiente.Conexao.Connected());
+        ErroLeitura(QStringLiteral("Erro desconhecido"), !m_ambiente.Conexao.Connected());
     }
 }
 
-void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool transacaoMinha,
-                                        bool conexaoPerdida) {
+void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool conexaoPerdida) {
     // Committed already when only the event step failed.
     const bool comprometido =
         m_desfecho == TDesfechoCaptura::Gravado || m_desfecho == TDesfechoCaptura::GravadoSemLinha;
     if (!comprometido) {
         m_desfecho = conexaoPerdida ? TDesfechoCaptura::SemConexao : TDesfechoCaptura::Falhou;
         m_motivo = mensagem;
-        if (transacaoMinha) {
-            try {
-                DesfazTransacao(m_ambiente.Conexao);
-            } catch (...) {
-                // A lost link has undone the transaction with it.
-            }
-        }
         if (m_gravacao.IncrementoNaUnidade()) {
             try {
                 m_gravacao.DescartaIncremento();

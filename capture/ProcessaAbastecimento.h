@@ -96,7 +96,7 @@ class TCapturaAbastecimento final : public TCaptura {
     void Processa(const TRegistro& registro);
     template <typename TRegistro>
     bool Existe(const TRegistro& registro);
-    void ErroLeitura(const QString& mensagem, bool transacaoMinha, bool conexaoPerdida);
+    void ErroLeitura(const QString& mensagem, bool conexaoPerdida);
 
     TAmbiente m_ambiente;
     TGravacaoAbastecimento m_gravacao;

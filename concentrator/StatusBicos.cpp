@@ -5,6 +5,7 @@
 #include "data/DataSet.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
+#include "data/Transacao.h"
 #include "data/Utilitarios.h"
 
 TCanal LocalizaCanal(const QString& Codigo) {
@@ -46,27 +47,6 @@ bool LetraPublicada(QChar letra) {
     return letras.contains(letra);
 }
 
-// Rolls back a transaction of ours that an unexpected error left open.
-class TGuardaTransacao {
-  public:
-    TGuardaTransacao(TConexao& conexao, bool minha) : m_conexao(conexao), m_minha(minha) {}
-    ~TGuardaTransacao() {
-        if (!m_minha)
-            return;
-        try {
-            DesfazTransacao(m_conexao);
-        } catch (...) {
-            // The connection is gone; the next pass meets that error itself.
-        }
-    }
-    TGuardaTransacao(const TGuardaTransacao&) = delete;
-    TGuardaTransacao& operator=(const TGuardaTransacao&) = delete;
-
-  private:
-    TConexao& m_conexao;
-    bool m_minha;
-};
-
 }  // namespace
 
 void TStatusBicos::AtualizaStatusBicos() {
@@ -85,10 +65,7 @@ void TStatusBicos::AtualizaStatusBicos() {
     if (!algumaLetra)
         return;
 
-    const bool minha = !m_conexao.InTransaction();
-    if (minha)
-        IniciaTransacao(m_conexao);
-    TGuardaTransacao guarda(m_conexao, minha);
+    TTransacao passagem(m_conexao, TDonoTransacao::Ciclo);
 
     for (qsizetype p = 1; p <= status.size(); ++p) {
         const QChar letra = status[p - 1];
@@ -102,12 +79,10 @@ void TStatusBicos::AtualizaStatusBicos() {
                 atualiza.ExecSQL();
             } catch (const std::exception& e) {
                 const QString mensagem = MensagemDe(e);
-                if (minha) {
-                    try {
-                        ConfirmaTransacao(m_conexao);
-                    } catch (...) {
-                        // Left to the guard: nothing of this pass survives.
-                    }
+                try {
+                    passagem.Confirma();
+                } catch (...) {
+                    // Undone whole; the next pass writes every letter again.
                 }
                 m_log.GravaLogErro(QStringLiteral("Erro ao tentar gravar status do bico ") +
                                    PreencheZeros(QString::number(p), 2));
@@ -115,6 +90,5 @@ void TStatusBicos::AtualizaStatusBicos() {
             }
         }
     }
-    if (minha)
-        ConfirmaTransacao(m_conexao);
+    passagem.Confirma();
 }

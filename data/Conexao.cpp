@@ -164,8 +164,21 @@ void TConexao::Impl::Descarta() {
         u->LiberaComandos();
     }
     traAuto = nullptr;
+    if (tra) {
+        traPerdida = true;
+    }
     tra = nullptr;
     att = nullptr;
+}
+
+QString TextoConexaoPerdida() {
+    return QStringLiteral("A conexão com o banco de dados foi perdida");
+}
+
+void TConexao::Impl::ExigeTransacaoViva() const {
+    if (traPerdida) {
+        throw EErroBanco(TextoConexaoPerdida(), true);
+    }
 }
 
 void TConexao::Impl::Falha(const FbException& erro) {
@@ -211,7 +224,7 @@ ITransaction* TTransacaoUso::Transacao() const {
     ITransaction* tra = m_propria ? m_con->traAuto : m_con->tra;
     if (!tra) {
         // Only after the link was dropped under a running statement.
-        throw EErroBanco(QStringLiteral("A conexão com o banco de dados foi perdida"), true);
+        throw EErroBanco(TextoConexaoPerdida(), true);
     }
     return tra;
 }
@@ -233,6 +246,7 @@ TConexao::Impl& ExigeConexao(TConexao* conexao) {
     if (!conexao) {
         throw EErroBanco(QStringLiteral("Conexão não definida"));
     }
+    conexao->impl()->ExigeTransacaoViva();
     if (!conexao->Connected()) {
         conexao->Open();
     }
@@ -389,7 +403,15 @@ bool TConexao::Connected() const {
 }
 
 bool TConexao::InTransaction() const {
-    return m_impl->tra != nullptr;
+    return m_impl->tra != nullptr || m_impl->traPerdida;
+}
+
+void TConexao::DefineDonoTransacao(TDonoTransacao dono) {
+    m_impl->dono = dono;
+}
+
+bool TConexao::UnidadeDeTelaAberta() const {
+    return InTransaction() && m_impl->dono == TDonoTransacao::Tela;
 }
 
 void TConexao::StartTransaction() {
@@ -398,6 +420,7 @@ void TConexao::StartTransaction() {
         throw EErroBanco(QStringLiteral("Já existe uma transação ativa nesta conexão"));
     }
     try {
+        c.dono = TDonoTransacao::Ciclo;
         c.tra = c.NovaTransacao();
     } catch (const FbException& e) {
         c.Falha(e);
@@ -406,6 +429,7 @@ void TConexao::StartTransaction() {
 
 void TConexao::Commit() {
     Impl& c = *m_impl;
+    c.ExigeTransacaoViva();
     if (!c.tra) {
         return;
     }
@@ -421,6 +445,7 @@ void TConexao::Commit() {
 
 void TConexao::Rollback() {
     Impl& c = *m_impl;
+    c.traPerdida = false;
     if (!c.tra) {
         return;
     }
@@ -429,6 +454,9 @@ void TConexao::Rollback() {
         c.tra->rollback(&st);
         c.tra = nullptr;
     } catch (const FbException& e) {
+        // The transaction ends here whatever the server said: a handle kept
+        // would hold every later unit of work for ever.
+        fb::Solta(c.tra, &c);
         c.Falha(e);
     }
 }

@@ -5,6 +5,8 @@
 #include <QtGlobal>
 #include <memory>
 
+#include "data/Transacao.h"
+
 // The one SQL connection of the program (CnVarmeno): name=value parameter
 // lines, one attachment to a Firebird database in SQL dialect 1, and at most
 // one explicit transaction.
@@ -12,9 +14,12 @@
 // A "Database" without host opens the file through the embedded engine;
 // "host:/path" or "host/port:/path" reaches a server. Errors are EErroBanco
 // with Firebird's status text; a closed or lost connection raises, it never
-// crashes. After an error with ConexaoPerdida the connection is closed (no
-// transaction any more); a dataset opened or executed on a closed connection
-// connects once more first, and raises when that fails.
+// crashes. After an error with ConexaoPerdida the connection is closed; a
+// dataset opened or executed on a closed connection connects once more first,
+// and raises when that fails. An explicit transaction cut by a lost link stays
+// open as lost: every statement and Commit raise the lost-link error until
+// Rollback (DesfazTransacao) ends it, so nothing of the unit runs in
+// autocommit in its place.
 class TConexao final {
   public:
     TConexao();
@@ -35,7 +40,14 @@ class TConexao final {
     bool InTransaction() const;
     void StartTransaction();
     void Commit();
+    // Ends the transaction also when the server refuses the rollback (the
+    // handle is released and the error raised).
     void Rollback();
+
+    // Recorded by the unit of work (TTransacao) that started the transaction.
+    void DefineDonoTransacao(TDonoTransacao dono);
+    // An operator screen's unit of work is open: the polling cycle waits.
+    bool UnidadeDeTelaAberta() const;
 
     // A cheap round trip to the database; false when the link is gone.
     bool Responde();

@@ -45,6 +45,9 @@ struct TConexao::Impl {
     Firebird::IAttachment* att = nullptr;
     Firebird::ITransaction* tra = nullptr;      // the explicit transaction
     Firebird::ITransaction* traAuto = nullptr;  // the one of a single statement
+    // The explicit transaction was cut by a lost link and not yet undone.
+    bool traPerdida = false;
+    TDonoTransacao dono = TDonoTransacao::Ciclo;
     QByteArray tpb;
     unsigned dialeto = 1;
     std::vector<fb::IUsuarioConexao*> usuarios;
@@ -54,6 +57,8 @@ struct TConexao::Impl {
     void Descarta();
     // Raises the error of a failed call, first dropping a lost link.
     [[noreturn]] void Falha(const Firebird::FbException& erro);
+    // Raises the lost-link error while a cut explicit transaction is not undone.
+    void ExigeTransacaoViva() const;
 
     void Registra(fb::IUsuarioConexao* usuario);
     void Desregistra(fb::IUsuarioConexao* usuario);

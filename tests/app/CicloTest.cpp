@@ -5,6 +5,7 @@
 
 #include "Posto.h"
 #include "data/Conexao.h"
+#include "data/Transacao.h"
 #include "ui/RelatorioErro.h"
 
 namespace {
@@ -158,7 +159,7 @@ TEST_F(Ciclo, StatusSoPublicadoComSExatoDoParaPostoComoAberto) {
 
 TEST_F(Ciclo, UnidadeDeTrabalhoDeTelaAbertaDeixaOAbastecimentoNoConcentrador) {
     Inicia();
-    IniciaTransacao(C().CnVarmeno);
+    auto tela = std::make_unique<TTransacao>(C().CnVarmeno, TDonoTransacao::Tela);
     C().LeConcentradorTimer();
     EXPECT_EQ(posto.Concentrador->Leituras, 0);
     EXPECT_EQ(Publicacao->Passes, 0);
@@ -166,11 +167,21 @@ TEST_F(Ciclo, UnidadeDeTrabalhoDeTelaAbertaDeixaOAbastecimentoNoConcentrador) {
     EXPECT_TRUE(C().LeConcentrador.isActive());
     // The screen's unit of work is neither committed nor undone.
     EXPECT_TRUE(C().CnVarmeno.InTransaction());
-    DesfazTransacao(C().CnVarmeno);
+    tela.reset();
 
     C().LeConcentradorTimer();
     EXPECT_EQ(posto.Concentrador->Leituras, 1);
     EXPECT_EQ(Publicacao->Passes, 1);
+}
+
+TEST_F(Ciclo, TransacaoSemDonoNaoSeguraOCiclo) {
+    Inicia();
+    // Left open by nobody's unit of work: the cycle undoes it and goes on.
+    IniciaTransacao(C().CnVarmeno);
+    C().LeConcentradorTimer();
+    EXPECT_EQ(posto.Concentrador->Leituras, 1);
+    EXPECT_EQ(Publicacao->Passes, 1);
+    EXPECT_FALSE(C().CnVarmeno.InTransaction());
 }
 
 TEST_F(Ciclo, SemDecodificadorNaoTiraNadaDoConcentrador) {

@@ -176,14 +176,32 @@ TEST_F(ConexaoTest, ConexaoDerrubadaDaErroMarcadoENaoQuebra) {
         EXPECT_FALSE(e.Mensagem().isEmpty());
     }
     EXPECT_FALSE(m_con.Connected());
-    EXPECT_FALSE(m_con.InTransaction());
     EXPECT_FALSE(m_con.Responde());
-    DesfazTransacao(m_con);  // nothing to undo any more
 
-    // The next statement connects again and works.
+    // The unit of work stays failed: nothing of it runs in autocommit, and
+    // its commit raises instead of reporting success.
+    EXPECT_TRUE(m_con.InTransaction());
     q.ParamInteger(Texto("PSeq"), 4);
+    try {
+        q.ExecSQL();
+        FAIL() << "a statement of a cut unit of work must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.ConexaoPerdida());
+    }
+    try {
+        ConfirmaTransacao(m_con);
+        FAIL() << "the commit of a cut unit of work must raise";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.ConexaoPerdida());
+    }
+    EXPECT_EQ(SequenciaComprometida(), 2);
+
+    // Its owner undoes it; the next statement connects again and works.
+    DesfazTransacao(m_con);
+    EXPECT_FALSE(m_con.InTransaction());
+    q.ParamInteger(Texto("PSeq"), 5);
     EXPECT_EQ(q.ExecSQL(), 1);
-    EXPECT_EQ(SequenciaComprometida(), 4);
+    EXPECT_EQ(SequenciaComprometida(), 5);
 }
 
 TEST_F(ConexaoTest, ConexaoDestruidaAntesDosDataSetsNaoDeixaPonteiroSolto) {

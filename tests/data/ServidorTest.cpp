@@ -92,11 +92,13 @@ TEST_F(ServidorTest, ConexaoDerrubadaNoServidorDaErroEReconecta) {
         EXPECT_TRUE(e.ConexaoPerdida()) << e.Mensagem().toStdString();
     }
     EXPECT_FALSE(m_con.Connected());
-    EXPECT_FALSE(m_con.InTransaction());
-    EXPECT_NO_THROW(ConfirmaTransacao(m_con));
+    EXPECT_TRUE(m_con.InTransaction());
+    EXPECT_THROW(ConfirmaTransacao(m_con), EErroBanco) << "never reported as committed";
+    q.ParamInteger(Texto("PSeq"), 9);
+    EXPECT_THROW(q.ExecSQL(), EErroBanco) << "never run in autocommit in its place";
     EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("1")) << "the work was lost";
 
-    q.ParamInteger(Texto("PSeq"), 9);
+    DesfazTransacao(m_con);
     EXPECT_EQ(q.ExecSQL(), 1);
     EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("9"));
 }

@@ -14,6 +14,7 @@
 #include "data/DataSet.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
+#include "data/Transacao.h"
 #include "tests/ImpressaoQt.h"
 #include "tests/LogMemoria.h"
 
@@ -215,11 +216,11 @@ TEST_F(Publicacao, FalhaNoSegundoCodigoDaPosicao5GuardaOQueVeioAntes) {
 }
 
 TEST_F(Publicacao, TransacaoDeUmaTelaNaoEhConfirmadaPelaPassagem) {
-    IniciaTransacao(conexao);
+    auto tela = std::make_unique<TTransacao>(conexao, TDonoTransacao::Tela);
     Passa(QStringLiteral("L"));
     EXPECT_TRUE(conexao.InTransaction());
     EXPECT_TRUE(Escritas().isEmpty());
-    DesfazTransacao(conexao);
+    tela.reset();
     EXPECT_TRUE(Escritas().isEmpty());
 }
 
