@@ -21,18 +21,3 @@ void InicializaFormatSettings();
 
 // Replaces the settings in force; for tests, which build their own.
 void DefineFormatSettings(const TFormatSettings& settings);
-
-// Sets settings for one scope and puts the previous ones back.
-class TFormatSettingsTemporario {
-  public:
-    explicit TFormatSettingsTemporario(const TFormatSettings& settings)
-        : m_anterior(FormatSettings()) {
-        DefineFormatSettings(settings);
-    }
-    ~TFormatSettingsTemporario() { DefineFormatSettings(m_anterior); }
-    TFormatSettingsTemporario(const TFormatSettingsTemporario&) = delete;
-    TFormatSettingsTemporario& operator=(const TFormatSettingsTemporario&) = delete;
-
-  private:
-    TFormatSettings m_anterior;
-};

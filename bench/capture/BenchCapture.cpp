@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "DialogosRoteiro.h"
 #include "BancoTeste.h"
 #include "app/LogArquivos.h"
 #include "capture/CapturaComDiario.h"

@@ -2,6 +2,8 @@
 
 #include <QTemporaryDir>
 
+#include "DialogosRoteiro.h"
+#include "RelogioFixo.h"
 #include "BancoTeste.h"
 #include "Falsos.h"
 #include "capture/ApagaAbastecimentos.h"

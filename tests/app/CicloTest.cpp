@@ -3,6 +3,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "DialogosRoteiro.h"
 #include "Posto.h"
 #include "data/Conexao.h"
 #include "data/Transacao.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "DialogosRoteiro.h"
 #include "Posto.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "data/Conexao.h"

@@ -2,6 +2,9 @@
 
 #include <QTemporaryDir>
 
+#include "DialogosRoteiro.h"
+#include "RelogioFixo.h"
+#include "FormatSettingsTemporario.h"
 #include "Falsos.h"
 #include "app/LogArquivos.h"
 #include "data/Dialogos.h"

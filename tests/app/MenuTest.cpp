@@ -12,6 +12,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "DialogosRoteiro.h"
+#include "RelogioFixo.h"
+#include "FormatSettingsTemporario.h"
 #include "BancoTeste.h"
 #include "Falsos.h"
 #include "app/Menu.h"

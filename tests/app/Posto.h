@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "DialogosRoteiro.h"
+#include "RelogioFixo.h"
+#include "FormatSettingsTemporario.h"
 #include "BancoTeste.h"
 #include "Falsos.h"
 #include "app/Comunicador.h"

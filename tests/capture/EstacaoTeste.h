@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogosRoteiro.h"
 #include "capture/ProcessaAbastecimento.h"
 #include "capture/registros/Abastecimento.h"
 #include "data/Conexao.h"

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "FormatSettingsTemporario.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "data/Erro.h"
 #include "data/FormatSettings.h"

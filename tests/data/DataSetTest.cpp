@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "FormatSettingsTemporario.h"
 #include "../ImpressaoQt.h"
 #include "BancoFixture.h"
 #include "BancoTeste.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FormatSettingsTemporario.h"
 #include "data/Erro.h"
 #include "data/FormatSettings.h"
 #include "data/Utilitarios.h"

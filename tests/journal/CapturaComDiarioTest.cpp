@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "RelogioFixo.h"
 #include "EstacaoTeste.h"
 #include "capture/CapturaComDiario.h"
 #include "data/Erro.h"

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "RelogioFixo.h"
 #include "EstacaoTeste.h"
 #include "Posto.h"
 #include "capture/CapturaComDiario.h"

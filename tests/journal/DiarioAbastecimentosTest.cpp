@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "RelogioFixo.h"
 #include "capture/DiarioAbastecimentos.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"

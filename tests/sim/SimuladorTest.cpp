@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "FormatSettingsTemporario.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "data/FormatSettings.h"
 #include "tests/sim/AmbienteSimulador.h"

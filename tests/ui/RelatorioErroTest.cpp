@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <stdexcept>
 
+#include "DialogosRoteiro.h"
 #include "AplicacaoTeste.h"
 #include "data/Dialogos.h"
 #include "data/Erro.h"
