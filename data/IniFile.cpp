@@ -1,31 +1,70 @@
 #include "data/IniFile.h"
 
-#include <ini.h>
-
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include "data/Erro.h"
 #include "data/Win1252.h"
 
-TIniFile::TIniFile(const QString& caminho) {
-    QFile arquivo(caminho);
-    if (!arquivo.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray conteudo = arquivo.readAll();
-    m_existe = true;
+namespace {
 
-    auto handler = [](void* usuario, const char* secao, const char* nome,
-                      const char* valor) -> int {
-        auto* secoes = static_cast<std::vector<Secao>*>(usuario);
-        const QString nomeSecao = De1252(QByteArray(secao));
-        if (secoes->empty() || secoes->back().Nome != nomeSecao) {
-            secoes->push_back({nomeSecao, {}});
-        }
-        if (nome)
-            secoes->back().Linhas.emplace_back(De1252(QByteArray(nome)), De1252(QByteArray(valor)));
-        return 1;
+// Blanks and control characters at both ends, as the Windows profile
+// functions drop them.
+QByteArray Apara(const QByteArray& texto) {
+    qsizetype ini = 0;
+    qsizetype fim = texto.size();
+    while (ini < fim && static_cast<unsigned char>(texto.at(ini)) <= 32)
+        ++ini;
+    while (fim > ini && static_cast<unsigned char>(texto.at(fim - 1)) <= 32)
+        --fim;
+    return texto.mid(ini, fim - ini);
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const QString& caminho) {
+    // Missing reads as empty; anything there that cannot be read (a link to
+    // nothing, a folder, no permission) is an error, never an empty file.
+    const QFileInfo info(caminho);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    QFile arquivo(caminho);
+    const auto falha = [&] {
+        return EErro(QStringLiteral("Não foi possível ler o arquivo ") + caminho +
+                     QStringLiteral(": ") + arquivo.errorString());
     };
-    ini_parse_string(conteudo.constData(), handler, &m_secoes);
+    if (!arquivo.open(QIODevice::ReadOnly))
+        throw falha();
+    const QByteArray conteudo = arquivo.readAll();
+    if (arquivo.error() != QFileDevice::NoError)
+        throw falha();
+    m_existe = true;
+    Interpreta(conteudo);
+}
+
+void TIniFile::Interpreta(const QByteArray& conteudo) {
+    // Read as the station's own Windows tools read these files: a line is a
+    // section, a comment (';' first) or name=value; a ';' later in a line
+    // is part of the value, and no line continues on the next.
+    for (const QByteArray& bruta : conteudo.split('\n')) {
+        const QByteArray linha = Apara(bruta);
+        if (linha.isEmpty() || linha.startsWith(';'))
+            continue;
+        if (linha.startsWith('[')) {
+            const qsizetype fecha = linha.indexOf(']');
+            const QByteArray nome = Apara(fecha < 0 ? linha.mid(1) : linha.mid(1, fecha - 1));
+            m_secoes.push_back({De1252(nome), {}});
+            continue;
+        }
+        const qsizetype igual = linha.indexOf('=');
+        if (igual < 0 || m_secoes.empty())
+            continue;
+        QByteArray valor = Apara(linha.mid(igual + 1));
+        if (valor.size() >= 2 && valor.startsWith('"') && valor.endsWith('"'))
+            valor = valor.mid(1, valor.size() - 2);
+        m_secoes.back().Linhas.emplace_back(De1252(Apara(linha.left(igual))), De1252(valor));
+    }
 }
 
 const TIniFile::Secao* TIniFile::Procura(const QString& secao) const {

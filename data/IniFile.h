@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <map>
 #include <vector>
 
-// An INI file read whole at construction (inih underneath). Sections and keys
-// are found without regard to case; a missing file or key reads as the
-// default; values are Windows-1252 text.
+// An INI file read whole at construction, as the Windows profile functions
+// read it. Sections and keys are found without regard to case; a missing
+// file or key reads as the default; a file that exists but cannot be read
+// raises. Values are Windows-1252 text.
 class TIniFile {
   public:
     explicit TIniFile(const QString& caminho);
@@ -24,6 +26,7 @@ class TIniFile {
         std::vector<std::pair<QString, QString>> Linhas;
     };
     const Secao* Procura(const QString& secao) const;
+    void Interpreta(const QByteArray& conteudo);
 
     bool m_existe = false;
     std::vector<Secao> m_secoes;

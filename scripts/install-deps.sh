@@ -7,7 +7,6 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
-  libinih-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation xvfb xauth trayer xdotool imagemagick locales
 )

@@ -277,6 +277,25 @@ TEST(Inicializacao, ErroAoConfigurarConexaoAvisaESegueParaOPassoSeguinte) {
     EXPECT_FALSE(c.LeConcentrador.isActive());
 }
 
+TEST(Inicializacao, CaminhoIniQueNaoSeLeAvisaComOMotivoEmVezDeSerTidoPorVazio) {
+    TPosto posto;
+    posto.Prepara();
+    // A Caminho.ini that is there but cannot be read: a link to nothing.
+    ASSERT_TRUE(QFile::remove(posto.Trabalho() + QStringLiteral("Caminho.ini")));
+    ASSERT_TRUE(QFile::link(posto.Trabalho() + QStringLiteral("sumiu.ini"),
+                            posto.Trabalho() + QStringLiteral("Caminho.ini")));
+    TComunicador& c = posto.Cria();
+    c.FormCreate();
+    const auto& caixas = posto.Dialogos.Caixas;
+    ASSERT_GE(caixas.size(), 1u);
+    EXPECT_EQ(caixas[0].Tipo, TTipoMensagem::Informacao);
+    EXPECT_TRUE(caixas[0].Texto.startsWith(
+        QStringLiteral("Impossível conectar ao banco de dados pelo seguinte motivo: \r"
+                       "Não foi possível ler o arquivo ")))
+        << caixas[0].Texto.toStdString();
+    EXPECT_TRUE(caixas[0].Texto.contains(QStringLiteral("Caminho.ini")));
+}
+
 TEST(Inicializacao, FalhaDaLimpezaMostraAvisoGravaLogEAPartidaTermina) {
     TPosto posto;
     posto.Prepara();

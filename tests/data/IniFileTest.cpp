@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "data/Erro.h"
 #include "data/IniFile.h"
 #include "tests/ImpressaoQt.h"
 
@@ -74,6 +75,52 @@ TEST_F(IniFile, ArquivoAchadoSemCaixa) {
     EXPECT_EQ(ProcuraArquivoSemCaixa(pasta.path(), QStringLiteral("caminho.ini")),
               QDir(pasta.path()).filePath(QStringLiteral("CAMINHO.INI")));
     EXPECT_TRUE(ProcuraArquivoSemCaixa(pasta.path(), QStringLiteral("outro.ini")).isEmpty());
+}
+
+// As the Windows profile functions read them: ';' only starts a comment at
+// the start of a line, a line never continues on the next, a long line is
+// read whole, quotes around a value are dropped.
+TEST_F(IniFile, LidoComoOWindowsLe) {
+    const QByteArray longo(5000, 'x');
+    const TIniFile ini(Escreve(QStringLiteral("Caminho.ini"),
+                               "; comentario\r\n[DATABASEESTOQUE]\r\n"
+                               "CAMINHO=servidor:/dados/posto ;2024.gdb\r\n"
+                               "SENHA=abc\\\r\n"
+                               "USUARIO=SYSDBA\r\n"
+                               "   continua\r\n"
+                               "  ;CHAVE=nao\r\n"
+                               "LONGO=" +
+                                   longo +
+                                   "\r\n"
+                                   "ASPAS=\"C:\\Meus Dados\\v.gdb\"\r\n"
+                                   "SEM IGUAL\r\n"));
+    const QString secao = QStringLiteral("DATABASEESTOQUE");
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral("CAMINHO"), QString()),
+              QStringLiteral("servidor:/dados/posto ;2024.gdb"));
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral("SENHA"), QString()), QStringLiteral("abc\\"));
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral("USUARIO"), QString()),
+              QStringLiteral("SYSDBA"));
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral(";CHAVE"), QStringLiteral("-")),
+              QStringLiteral("-"));
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral("LONGO"), QString()).size(), 5000);
+    EXPECT_EQ(ini.ReadString(secao, QStringLiteral("ASPAS"), QString()),
+              QStringLiteral("C:\\Meus Dados\\v.gdb"));
+}
+
+TEST_F(IniFile, ArquivoQueExisteMasNaoSeLeLevantaErro) {
+    ASSERT_TRUE(QDir(pasta.path()).mkdir(QStringLiteral("pasta.ini")));
+    ASSERT_TRUE(QFile::link(pasta.filePath(QStringLiteral("nada")),
+                            pasta.filePath(QStringLiteral("quebrado.ini"))));
+    for (const char* nome : {"pasta.ini", "quebrado.ini"}) {
+        SCOPED_TRACE(nome);
+        try {
+            const TIniFile ini(pasta.filePath(QLatin1String(nome)));
+            FAIL() << "an unreadable file must not read as empty";
+        } catch (const EErro& e) {
+            EXPECT_TRUE(e.Mensagem().startsWith(QStringLiteral("Não foi possível ler o arquivo ")))
+                << e.Mensagem().toStdString();
+        }
+    }
 }
 
 }  // namespace
