@@ -381,3 +381,84 @@ TEST_F(ConexaoTest, LinhaPresaPorOutraTransacaoEsperaOPrazoEFalhaComoBloqueio) {
 }
 
 }  // namespace
+
+#include <firebird/Interface.h>
+
+#include "data/FirebirdInterno.h"
+
+namespace {
+
+// Stands in for the connection's transaction and refuses to roll back, as a
+// server may for reasons of its own; freeing it ends the real one.
+class TTransacaoRecusaDesfazer final
+    : public Firebird::ITransactionImpl<TTransacaoRecusaDesfazer, Firebird::CheckStatusWrapper> {
+  public:
+    explicit TTransacaoRecusaDesfazer(Firebird::ITransaction* real) : m_real(real) {}
+    void addRef() override { ++m_refs; }
+    int release() override {
+        if (--m_refs > 0)
+            return 1;
+        Firebird::CheckStatusWrapper st(fb::Master()->getStatus());
+        m_real->rollback(&st);
+        st.dispose();
+        ++Liberadas;
+        delete this;
+        return 0;
+    }
+    void rollback(Firebird::CheckStatusWrapper* st) override {
+        static const ISC_STATUS erro[] = {isc_arg_gds, isc_random, isc_arg_string,
+                                          reinterpret_cast<ISC_STATUS>("desfazer recusado"),
+                                          isc_arg_end};
+        st->setErrors(erro);
+    }
+    void getInfo(Firebird::CheckStatusWrapper* st, unsigned n, const unsigned char* itens,
+                 unsigned tam, unsigned char* buf) override {
+        m_real->getInfo(st, n, itens, tam, buf);
+    }
+    void prepare(Firebird::CheckStatusWrapper*, unsigned, const unsigned char*) override {}
+    void commit(Firebird::CheckStatusWrapper* st) override { m_real->commit(st); }
+    void commitRetaining(Firebird::CheckStatusWrapper*) override {}
+    void rollbackRetaining(Firebird::CheckStatusWrapper*) override {}
+    void disconnect(Firebird::CheckStatusWrapper*) override {}
+    Firebird::ITransaction* join(Firebird::CheckStatusWrapper*, Firebird::ITransaction*) override {
+        return nullptr;
+    }
+    Firebird::ITransaction* validate(Firebird::CheckStatusWrapper*,
+                                     Firebird::IAttachment*) override {
+        return nullptr;
+    }
+    Firebird::ITransaction* enterDtc(Firebird::CheckStatusWrapper*) override { return nullptr; }
+
+    static inline int Liberadas = 0;
+
+  private:
+    Firebird::ITransaction* m_real;
+    int m_refs = 1;
+};
+
+// A rollback the server refuses still ends the transaction here: kept, it
+// would hold every later unit of work (and the polling) for ever.
+TEST_F(ConexaoTest, DesfazerRecusadoEncerraATransacaoMesmoAssim) {
+    TTransacao unidade(m_con, TDonoTransacao::Tela);
+    ASSERT_TRUE(m_con.UnidadeDeTelaAberta());
+    TConexao::Impl& c = *m_con.impl();
+    c.tra = new TTransacaoRecusaDesfazer(c.tra);
+    TTransacaoRecusaDesfazer::Liberadas = 0;
+
+    try {
+        DesfazTransacao(m_con);
+        FAIL() << "the refusal is reported";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.Mensagem().contains(Texto("desfazer recusado")))
+            << e.Mensagem().toStdString();
+        EXPECT_FALSE(e.ConexaoPerdida());
+    }
+    EXPECT_FALSE(m_con.InTransaction());
+    EXPECT_FALSE(m_con.UnidadeDeTelaAberta());
+    EXPECT_EQ(TTransacaoRecusaDesfazer::Liberadas, 1) << "the handle is released, not kept";
+    EXPECT_TRUE(m_con.Connected());
+    DefineSequencia(m_con, 9);
+    EXPECT_EQ(SequenciaComprometida(), 9);
+}
+
+}  // namespace
