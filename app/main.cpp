@@ -3,6 +3,7 @@
 #include <clocale>
 #include <memory>
 
+#include "app/LancadorTelas.h"
 #include "app/Menu.h"
 #include "app/SinaisTermino.h"
 #include "capture/CapturaComDiario.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
             c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));
     };
+    configuracao.Telas = std::make_shared<TLancadorTelasPrograma>();
     int codigo = 0;
     {
         TMenuPrin janela(std::move(configuracao));
