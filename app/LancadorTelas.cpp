@@ -1,6 +1,7 @@
 #include "app/LancadorTelas.h"
 
 #include "concentrator/ClassConcentrador.h"
+#include "screens/TirarEncerrantes.h"
 
 TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
     TComunicador& c = menu.Comunicador();
@@ -14,8 +15,12 @@ TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
     return a;
 }
 
+// One screen at a time, owned by no window: it frees itself once closed and
+// empties FTirarEncerrantes, so every click opens a fresh one.
 void TLancadorTelasPrograma::AbreTirarEncerrantes(TMenuPrin& menu) {
-    TLancadorTelas::AbreTirarEncerrantes(menu);
+    if (FTirarEncerrantes.isNull())
+        FTirarEncerrantes = new TFTirarEncerrantes(AmbienteDe(menu));
+    FTirarEncerrantes->exec();
 }
 
 void TLancadorTelasPrograma::AbreAlteraPreco(TMenuPrin& menu) {
