@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "concentrator/ClassConcentrador.h"
 #include "data/Conexao.h"
@@ -193,7 +194,8 @@ void TFTirarEncerrantes::FormCreate() {
 
 void TFTirarEncerrantes::FormClose() {
     TFrmBasico::FormClose();
-    FTirarEncerrantes = nullptr;
+    if (FTirarEncerrantes == this)
+        FTirarEncerrantes = nullptr;
 }
 
 // --- The grid --------------------------------------------------------------
