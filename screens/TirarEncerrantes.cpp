@@ -72,8 +72,8 @@ class TTeclasGrid final : public QObject {
   protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override {
         if (evento->type() == QEvent::KeyPress) {
-            auto* tecla = static_cast<QKeyEvent*>(evento);
-            quint16 Key = tecla->key() == Qt::Key_Space ? 32 : 0;
+            const auto* tecla = static_cast<QKeyEvent*>(evento);
+            quint16 Key = TFrmBasico::CodigoTecla(*tecla);
             m_tela.GridBombasKeyDown(Key, tecla->modifiers());
         }
         return QObject::eventFilter(objeto, evento);
