@@ -1,6 +1,10 @@
 #include "app/LancadorTelas.h"
 
+#include <memory>
+
 #include "concentrator/ClassConcentrador.h"
+#include "screens/AlteraPreco.h"
+#include "screens/BloqueiaBico.h"
 #include "screens/TirarEncerrantes.h"
 
 TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
@@ -20,13 +24,27 @@ TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
 void TLancadorTelasPrograma::AbreTirarEncerrantes(TMenuPrin& menu) {
     if (FTirarEncerrantes.isNull())
         FTirarEncerrantes = new TFTirarEncerrantes(AmbienteDe(menu));
+    if (FTirarEncerrantes->isVisible()) {
+        FTirarEncerrantes->activateWindow();
+        return;
+    }
     FTirarEncerrantes->exec();
 }
 
 void TLancadorTelasPrograma::AbreAlteraPreco(TMenuPrin& menu) {
-    TLancadorTelas::AbreAlteraPreco(menu);
+    // Owned by the application; it frees itself and empties the reference
+    // when it closes, so every opening starts afresh.
+    if (FAlteraPreco.isNull())
+        FAlteraPreco = new TFAlteraPreco(AmbienteDe(menu));
+    if (FAlteraPreco->isVisible()) {
+        FAlteraPreco->activateWindow();
+        return;
+    }
+    FAlteraPreco->exec();
 }
 
 void TLancadorTelasPrograma::AbreBloqueiaBico(TMenuPrin& menu) {
-    TLancadorTelas::AbreBloqueiaBico(menu);
+    // Freed here once closed, and also when opening it fails.
+    const auto tela = std::make_unique<TFBloqDesbBico>(AmbienteDe(menu), &menu);
+    tela->AbreTela();
 }
