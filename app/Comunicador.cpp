@@ -10,6 +10,7 @@
 #include "concentrator/ClassCompanyTec.h"
 #include "concentrator/ClassConcentrador.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"
 #include "data/Erro.h"
 #include "data/IniFile.h"

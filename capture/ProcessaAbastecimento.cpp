@@ -4,6 +4,7 @@
 
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"

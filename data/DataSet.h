@@ -5,9 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <memory>
-#include <vector>
 
 class TConexao;
 
@@ -26,13 +24,14 @@ class TDataSet : public QObject {
 
     // Binding an open dataset is an error.
     void SetConnection(TConexao* conexao);
-    TConexao* Connection() const { return m_conexao; }
+    TConexao* Connection() const;
 
     // Changing the text closes the dataset and forgets the parameter values.
     void SetSQL(const QString& sql);
-    const QString& SQL() const { return m_sql; }
+    const QString& SQL() const;
 
     void ParamText(const QString& nome, const QString& valor);
+    // An invalid date or date-time raises; NULL is ParamNull.
     void ParamDate(const QString& nome, const QDate& valor);
     void ParamDateTime(const QString& nome, const QDateTime& valor);
     void ParamDouble(const QString& nome, double valor);
@@ -41,7 +40,7 @@ class TDataSet : public QObject {
 
     void Open();
     void Close();
-    bool Active() const { return m_ativo; }
+    bool Active() const;
 
     bool IsEmpty() const;
     int RecordCount() const;
@@ -63,13 +62,15 @@ class TDataSet : public QObject {
     struct Impl;
 
   protected:
-    struct Linha;
-    Impl* impl() const { return m_impl.get(); }
+    Impl& Dados() const { return *m_impl; }
+    // The text actually run by Open; the editable dataset adds the row key.
+    virtual QString TextoParaAbrir() const;
+    // After Open has filled the cache, and after Close has emptied it.
+    virtual void Aberto() {}
+    virtual void Fechado() {}
     void ExigeLinha() const;
 
-    TConexao* m_conexao = nullptr;
-    QString m_sql;
-    bool m_ativo = false;
+  private:
     std::unique_ptr<Impl> m_impl;
 };
 
@@ -83,32 +84,4 @@ class TQuery : public TDataSet {
     ~TQuery() override;
     // Returns the number of rows the statement affected.
     int ExecSQL();
-};
-
-// A cached, editable dataset (SequenciaAbast, the totalizer rows): opened from
-// a SELECT on one table, rows edited or appended in the cache, then applied to
-// the table. An applied edit finds its row by the key columns (all columns
-// read, by default) with their values as read; an edit that finds no row
-// (changed or gone since it was read) raises, it is never taken as success.
-class TDataSetEditavel : public TDataSet {
-    Q_OBJECT
-  public:
-    explicit TDataSetEditavel(QObject* dono = nullptr);
-    ~TDataSetEditavel() override;
-
-    // The table changes are applied to; by default the one after FROM.
-    void SetTabela(const QString& tabela);
-    // The columns that find an edited row; by default every column read.
-    void SetChaves(const QStringList& colunas);
-
-    void Edit();    // edit the current row
-    void Append();  // a new row, all fields NULL
-    void SetField(const QString& nome,
-                  const QVariant& valor);  // QString, double, int, QDate, QDateTime or null
-    void Post();
-    void Cancel();
-    bool Modificado() const;  // changes waiting to be applied
-    // Applies every posted change within the connection's transaction (or its
-    // own, committed at once) and returns how many rows were written.
-    int ApplyUpdates();
 };

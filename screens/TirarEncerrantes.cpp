@@ -18,6 +18,7 @@
 #include "concentrator/ClassConcentrador.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"

@@ -27,6 +27,7 @@
 #include "concentrator/StatusBicos.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"
 #include "data/RegistroLog.h"
 #include "data/Relogio.h"

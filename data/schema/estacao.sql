@@ -74,7 +74,8 @@ CREATE TABLE MvAbast (
 CREATE INDEX IX_MvAbast_Slot ON MvAbast (Data, Hora, CodBico);
 CREATE INDEX IX_MvAbast_Emitido ON MvAbast (Emitido, Data);
 
-/* Totalizer readings: one row per company, shift and nozzle. */
+/* Totalizer readings: one row per company, shift and nozzle, kept so by the
+   program; station databases declare no key on this table. */
 CREATE TABLE MvEncerrantes (
     CodEmpresa           VARCHAR(2) NOT NULL,
     CodTurno             VARCHAR(10) NOT NULL,
@@ -83,8 +84,7 @@ CREATE TABLE MvEncerrantes (
     EncerranteFim        DOUBLE PRECISION,
     Saida                DOUBLE PRECISION,
     DataLeitura          DATE,
-    HoraLeitura          CHAR(8),
-    CONSTRAINT PK_MvEncerrantes PRIMARY KEY (CodEmpresa, CodTurno, CodBico)
+    HoraLeitura          CHAR(8)
 );
 
 CREATE TABLE Turnos (

@@ -5,6 +5,7 @@
 #include "concentrator/ClassCompanyTec.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "tests/sim/AmbienteSimulador.h"
 
 namespace {

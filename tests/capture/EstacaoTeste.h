@@ -15,6 +15,7 @@
 #include "capture/registros/Abastecimento.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"
 #include "data/RegistroLog.h"
 

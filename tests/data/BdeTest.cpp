@@ -9,6 +9,7 @@
 #include "data/Bde.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Erro.h"
 
 namespace {

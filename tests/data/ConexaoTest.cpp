@@ -10,6 +10,7 @@
 #include "BancoTeste.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Erro.h"
 
 namespace {

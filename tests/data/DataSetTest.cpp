@@ -3,12 +3,13 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "FormatSettingsTemporario.h"
 #include "../ImpressaoQt.h"
 #include "BancoFixture.h"
 #include "BancoTeste.h"
+#include "FormatSettingsTemporario.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "data/Erro.h"
 #include "data/FormatSettings.h"
 
@@ -423,6 +424,106 @@ TEST_F(DataSetEditavelTest, CancelarDescartaEApenasPostadoEAplicado) {
     EXPECT_EQ(prod.ApplyUpdates(), 0);
     EXPECT_EQ(Valor("Select Count(*) From Produto Where CodProd = '999'"), Texto("0"));
     EXPECT_THROW(prod.Edit(), EErroBanco) << "no row to edit";
+}
+
+}  // namespace
+
+namespace {
+
+// Station databases keep prices and totals as scaled integers (NUMERIC of
+// precision 9 or less in dialect 1): they must read as the decimal stored.
+TEST_F(DataSetTest, NumericEscaladoLeOValorDecimalExato) {
+    ExecutaSql(m_banco, Texto("CREATE TABLE Precos (P NUMERIC(4,2), T NUMERIC(9,3), "
+                              "G NUMERIC(18,4)); COMMIT;"));
+    struct Caso {
+        const char* p;
+        const char* t;
+        const char* g;
+        double esperadoP, esperadoT, esperadoG;
+    };
+    const Caso casos[] = {
+        {"0.35", "1.235", "0.1", 0.35, 1.235, 0.1},
+        {"5.99", "123456.789", "12345.6789", 5.99, 123456.789, 12345.6789},
+        {"-0.07", "-0.001", "-3.3", -0.07, -0.001, -3.3},
+    };
+    for (const Caso& c : casos) {
+        ExecutaSql(m_banco, Texto("DELETE FROM Precos; INSERT INTO Precos VALUES (%1, %2, %3); "
+                                  "COMMIT;")
+                                .arg(Texto(c.p), Texto(c.t), Texto(c.g)));
+        m_q.Close();
+        m_q.SetSQL(Texto("Select P, T, G From Precos"));
+        m_q.Open();
+        SCOPED_TRACE(c.p);
+        EXPECT_EQ(m_q.AsFloat(Texto("P")), c.esperadoP);
+        EXPECT_EQ(m_q.AsFloat(Texto("T")), c.esperadoT);
+        EXPECT_EQ(m_q.AsFloat(Texto("G")), c.esperadoG);
+    }
+}
+
+TEST_F(DataSetTest, DataInvalidaNoParametroLevantaEmVezDeNulo) {
+    m_q.SetSQL(Texto("Select Count(*) N From MvAbast Where Data = :PData"));
+    EXPECT_THROW(m_q.ParamDate(Texto("PData"), QDate()), EErroBanco);
+    EXPECT_THROW(m_q.ParamDate(Texto("PData"), QDate(2024, 2, 30)), EErroBanco);
+    EXPECT_THROW(m_q.ParamDateTime(Texto("PData"), QDateTime()), EErroBanco);
+    m_q.ParamNull(Texto("PData"));  // NULL only when asked for
+    m_q.Open();
+    EXPECT_EQ(m_q.AsInteger(Texto("N")), 0);
+}
+
+// A table without a key (as MvEncerrantes is in station databases) holding
+// two identical rows: the edit touches the row read and only that one.
+TEST_F(DataSetEditavelTest, SemChaveEditaExatamenteALinhaLidaEntreIguais) {
+    ExecutaSql(m_banco, Texto("CREATE TABLE Leituras (CodBico VARCHAR(3), Fim NUMERIC(9,3), "
+                              "Saida DOUBLE PRECISION); COMMIT;"
+                              "INSERT INTO Leituras VALUES ('01', 100.100, 1.5);"
+                              "INSERT INTO Leituras VALUES ('01', 100.100, 1.5); COMMIT;"));
+    TDataSetEditavel leit;
+    leit.SetConnection(&m_con);
+    leit.SetSQL(Texto("Select * From Leituras Where CodBico = :PCodBico"));
+    leit.ParamText(Texto("PCodBico"), Texto("01"));
+    leit.Open();
+    ASSERT_EQ(leit.RecordCount(), 2);
+    EXPECT_EQ(leit.FieldNames(), QStringList({Texto("CODBICO"), Texto("FIM"), Texto("SAIDA")}))
+        << "the row key is not a field";
+    leit.Next();
+    leit.Edit();
+    leit.SetField(Texto("Fim"), 123.456);
+    leit.Post();
+    EXPECT_EQ(leit.ApplyUpdates(), 1);
+    EXPECT_EQ(Valor("Select Count(*) From Leituras Where Fim = 123.456"), Texto("1"));
+    EXPECT_EQ(Valor("Select Count(*) From Leituras Where Fim = 100.100"), Texto("1"));
+
+    // The edited column changed by someone else since it was read: raised.
+    leit.First();
+    ExecutaSql(m_banco, Texto("Update Leituras Set Fim = 7 Where Fim = 100.100; COMMIT;"));
+    leit.Edit();
+    leit.SetField(Texto("Fim"), 200);
+    leit.Post();
+    EXPECT_THROW(leit.ApplyUpdates(), EErroBanco);
+    EXPECT_EQ(Valor("Select Count(*) From Leituras Where Fim = 7"), Texto("1"));
+}
+
+// The row is found by the primary key with exact values: a NUMERIC edited
+// from what was read compares equal, where a double of it would not.
+TEST_F(DataSetEditavelTest, ChavePrimariaENumericEditadoEncontramALinha) {
+    ExecutaSql(m_banco, Texto("CREATE TABLE Tabela (Cod VARCHAR(3) NOT NULL PRIMARY KEY, "
+                              "Preco NUMERIC(4,2), Total NUMERIC(9,3)); COMMIT;"
+                              "INSERT INTO Tabela VALUES ('A', 0.35, 1.235);"
+                              "INSERT INTO Tabela VALUES ('B', 0.35, 1.235); COMMIT;"));
+    TDataSetEditavel tab;
+    tab.SetConnection(&m_con);
+    tab.SetSQL(Texto("Select Cod, Preco, Total From Tabela Order By Cod"));
+    tab.Open();
+    tab.Next();
+    tab.Edit();
+    tab.SetField(Texto("Preco"), 5.99);
+    tab.SetField(Texto("Total"), tab.AsFloat(Texto("Total")) + 1);
+    tab.Post();
+    EXPECT_EQ(tab.ApplyUpdates(), 1);
+    EXPECT_EQ(Valor("Select Preco || ' ' || Total From Tabela Where Cod = 'B'"),
+              Texto("5.99 2.235"));
+    EXPECT_EQ(Valor("Select Preco || ' ' || Total From Tabela Where Cod = 'A'"),
+              Texto("0.35 1.235"));
 }
 
 }  // namespace

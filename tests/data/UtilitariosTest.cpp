@@ -4,6 +4,7 @@
 #include "data/Erro.h"
 #include "data/FormatSettings.h"
 #include "data/Utilitarios.h"
+#include "data/Valores.h"
 #include "tests/ImpressaoQt.h"
 
 namespace {
@@ -202,6 +203,44 @@ TEST_F(Utilitarios, DatasEHoras) {
     for (const char* ruim : {"25:00", "14", "14:3x", "14:35:60"}) {
         EXPECT_THROW(StrToTime(S(ruim)), EErro) << ruim;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Valores, NumeroEscaladoEOMaisProximoDoDecimal) {
+    struct Caso {
+        qint64 n;
+        int escala;
+        double esperado;
+    };
+    const Caso casos[] = {{35, -2, 0.35},
+                          {1235, -3, 1.235},
+                          {-7, -2, -0.07},
+                          {123456789, -4, 12345.6789},
+                          {3, 0, 3.0},
+                          {12, 2, 1200.0},
+                          {999999999, -9, 0.999999999}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.n);
+        EXPECT_EQ(NumeroEscalado(c.n, c.escala), c.esperado);
+    }
+}
+
+TEST(Valores, CampoConverteTextoComAsConfiguracoes) {
+    TFormatSettings virgula;
+    virgula.DecimalSeparator = QLatin1Char(',');
+    TFormatSettingsTemporario formato(virgula);
+    EXPECT_EQ(Converte(QVariant(QStringLiteral("123,5")), TipoCampo::Numero).toDouble(), 123.5);
+    EXPECT_FALSE(Converte(QVariant(QString()), TipoCampo::Numero).isValid())
+        << "an empty text empties a number";
+    EXPECT_EQ(Converte(QVariant(12.5), TipoCampo::Texto).toString(), QStringLiteral("12,5"));
+    EXPECT_EQ(ComoInteiro(QVariant(2.5)), 3);
+    EXPECT_THROW(Converte(QVariant(QStringLiteral("1.2.3")), TipoCampo::Numero), EErro);
+    const TValor bytes = ValorDoCache(QVariant(QByteArray("\x80\x00\x01", 3)));
+    EXPECT_EQ(bytes.tipo, TValor::Bytes);
+    EXPECT_EQ(bytes.bytes.size(), 3);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "BancoTeste.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
+#include "data/DataSetEditavel.h"
 #include "tests/ImpressaoQt.h"
 
 namespace {
