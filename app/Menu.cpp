@@ -89,13 +89,13 @@ void TMenuPrin::MontaTela() {
     setObjectName(QStringLiteral("MenuPrin"));
     setWindowTitle(TituloProjeto());
     setWindowIcon(IconePrograma());
-    // Title bar without a close box: the program ends through the tray menu.
-    // Without a tray there is no such menu, so the frame gets its close box,
-    // which takes the same path as "&Sair".
-    Qt::WindowFlags flags =
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
+    // A title bar without a system menu, and so without caption buttons: the
+    // program ends through the tray menu. Without a tray there is no such
+    // menu, so the frame keeps its buttons, and its close box takes the same
+    // path as "&Sair".
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (!m_usaBandeja)
-        flags |= Qt::WindowCloseButtonHint;
+        flags |= Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     setWindowFlags(flags);
     setFont(QFont(QStringLiteral("Liberation Sans"), 8));
     setFixedSize(751, 447);
@@ -164,16 +164,16 @@ void TMenuPrin::MontaTela() {
     Painel0->setFixedWidth(250);
     Painel1 = new QLabel(StatusBar1);
     Painel1->setObjectName(QStringLiteral("Painel1"));
-    Painel1->setMinimumWidth(50);
+    Painel1->setFixedWidth(50);
     StatusBar1->addWidget(Painel0);
-    // The last panel runs to the window's right edge.
-    StatusBar1->addWidget(Painel1, 1);
+    StatusBar1->addWidget(Painel1);
     setStatusBar(StatusBar1);
 
     m_icone = new TIconeBandeja(IconePrograma(), this);
     connect(m_icone, &TIconeBandeja::DuploClique, this, &TMenuPrin::CoolTrayIcon1DblClick);
     connect(m_icone, &TIconeBandeja::Abrir, this, &TMenuPrin::Abrir1Click);
     connect(m_icone, &TIconeBandeja::Sair, this, &TMenuPrin::Sair1Click);
+    connect(m_icone, &TIconeBandeja::AntesDoMenu, this, &TMenuPrin::AplicacaoEmPrimeiroPlano);
 }
 
 void TMenuPrin::DefineVersao(const QString& versao) {
@@ -202,6 +202,14 @@ void TMenuPrin::RestoreMainWindow() {
 
 void TMenuPrin::HideMainWindow() {
     hide();
+}
+
+void TMenuPrin::AplicacaoEmPrimeiroPlano() {
+    // In the tray nothing of the program is showing; the menu comes up alone.
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
 }
 
 void TMenuPrin::CoolTrayIcon1DblClick() {

@@ -70,6 +70,9 @@ class TMenuPrin final : public QMainWindow, private TJanelaComunicador {
 
     void RestoreMainWindow() override;
     void HideMainWindow() override;
+    // The right button on the tray icon brings the program forward before
+    // its menu shows.
+    void AplicacaoEmPrimeiroPlano();
 
     void FormShow();
     bool FormCloseQuery() { return true; }

@@ -1,6 +1,7 @@
 #include "ui/IconeBandeja.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -16,11 +17,14 @@ TIconeBandeja::TIconeBandeja(const QIcon& icone, QObject* dono)
 
     m_icone = new QSystemTrayIcon(icone, this);
     m_icone->setObjectName(QStringLiteral("CoolTrayIcon1"));
-    m_icone->setContextMenu(m_menu.get());
+    // The menu is shown here rather than handed to the icon, which would
+    // show it before anything else could run.
     connect(m_icone, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason motivo) {
                 if (motivo == QSystemTrayIcon::DoubleClick)
                     emit DuploClique();
+                else if (motivo == QSystemTrayIcon::Context)
+                    BotaoDireito(QCursor::pos());
             });
     if (Disponivel())
         m_icone->show();
@@ -30,6 +34,11 @@ TIconeBandeja::~TIconeBandeja() {
     // The icon goes before its menu.
     delete m_icone;
     m_icone = nullptr;
+}
+
+void TIconeBandeja::BotaoDireito(const QPoint& posicao) {
+    emit AntesDoMenu();
+    m_menu->popup(posicao);
 }
 
 bool TIconeBandeja::Disponivel() {

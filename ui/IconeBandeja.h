@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <memory>
 
@@ -10,8 +11,9 @@ class QMenu;
 class QSystemTrayIcon;
 
 // The notification-area icon with its hint and its right-button menu
-// "&Abrir" / "&Sair". The left button shows no menu; a double click is
-// reported as DuploClique. Where the desktop has no tray host the icon
+// "&Abrir" / "&Sair". The right button first lets the program come forward
+// (AntesDoMenu), then shows the menu. The left button shows no menu; a
+// double click is reported as DuploClique. Where the desktop has no tray host the icon
 // cannot be shown and Disponivel() says so: the window then has to stay
 // reachable on its own.
 class TIconeBandeja final : public QObject {
@@ -30,7 +32,11 @@ class TIconeBandeja final : public QObject {
     QAction* Abrir1() const { return m_abrir; }
     QAction* Sair1() const { return m_sair; }
 
+    // The right button on the icon: AntesDoMenu, then the menu at `posicao`.
+    void BotaoDireito(const QPoint& posicao);
+
   signals:
+    void AntesDoMenu();
     void DuploClique();
     void Abrir();
     void Sair();

@@ -8,15 +8,16 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 
-#include "DialogosRoteiro.h"
-#include "RelogioFixo.h"
-#include "FormatSettingsTemporario.h"
 #include "BancoTeste.h"
+#include "DialogosRoteiro.h"
 #include "Falsos.h"
+#include "FormatSettingsTemporario.h"
+#include "RelogioFixo.h"
 #include "app/Menu.h"
 #include "data/Dialogos.h"
 #include "data/FormatSettings.h"
@@ -209,7 +210,7 @@ TEST_F(Janela, LayoutDaJanela) {
 
     EXPECT_EQ(m.Painel0->width(), 250);
     EXPECT_EQ(m.Painel0->text(), QStringLiteral(" Procurando Abastecimentos"));
-    EXPECT_GE(m.Painel1->width(), 50);
+    EXPECT_EQ(m.Painel1->width(), 50);
     EXPECT_EQ(m.Painel1->text(), QStringLiteral("Total de Abastecimentos: 0"));
 }
 
@@ -264,12 +265,36 @@ TEST_F(Janela, MinimizarEscondeNaBandejaENaoSemBandeja) {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         EXPECT_EQ(m.isVisible(), !bandeja) << bandeja;
-        // Without a tray the frame has its close box, the same path as "&Sair".
+        // With a tray the frame shows no caption buttons; without one it
+        // keeps its close box, the same path as "&Sair".
         EXPECT_EQ(bool(m.windowFlags() & Qt::WindowCloseButtonHint), !bandeja);
+        EXPECT_EQ(bool(m.windowFlags() & Qt::WindowMinimizeButtonHint), !bandeja);
+        EXPECT_EQ(bool(m.windowFlags() & Qt::WindowSystemMenuHint), !bandeja);
         m.RestoreMainWindow();
         EXPECT_TRUE(m.isVisible());
         EXPECT_FALSE(m.isMinimized());
     }
+}
+
+TEST_F(Janela, BotaoDireitoNoIconeTrazAJanelaAFrenteAntesDoMenu) {
+    TMenuPrin& m = Cria(true);
+    m.RestoreMainWindow();
+    QWidget outra;
+    outra.show();
+    QApplication::setActiveWindow(&outra);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&outra));
+
+    bool ativaAntesDoMenu = false;
+    QObject::connect(&m.CoolTrayIcon1(), &TIconeBandeja::AntesDoMenu, [&] {
+        // The window's own handler ran first (it was connected first) and
+        // asked for the activation; the menu is not up yet.
+        ativaAntesDoMenu =
+            !m.CoolTrayIcon1().PopupMenu1()->isVisible() && QTest::qWaitForWindowActive(&m);
+    });
+    m.CoolTrayIcon1().BotaoDireito(QPoint(10, 10));
+    EXPECT_TRUE(ativaAntesDoMenu);
+    EXPECT_TRUE(m.CoolTrayIcon1().PopupMenu1()->isVisible());
+    m.CoolTrayIcon1().PopupMenu1()->close();
 }
 
 TEST_F(Janela, SemBandejaComecaComoJanelaMinimizada) {

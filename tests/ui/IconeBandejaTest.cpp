@@ -38,6 +38,23 @@ TEST(IconeBandeja, MenuAbrirSairHintESemHostDeBandeja) {
     EXPECT_EQ(icone.Hint(), QStringLiteral("Comunicação"));
 }
 
+TEST(IconeBandeja, BotaoDireitoAvisaAntesDeMostrarOMenu) {
+    GaranteAplicacao();
+    TIconeBandeja icone(IconePrograma());
+    bool menuVisivelNoAviso = true;
+    int avisos = 0;
+    QObject::connect(&icone, &TIconeBandeja::AntesDoMenu, [&] {
+        ++avisos;
+        menuVisivelNoAviso = icone.PopupMenu1()->isVisible();
+    });
+    icone.BotaoDireito(QPoint(40, 30));
+    EXPECT_EQ(avisos, 1);
+    EXPECT_FALSE(menuVisivelNoAviso);
+    EXPECT_TRUE(icone.PopupMenu1()->isVisible());
+    EXPECT_EQ(icone.PopupMenu1()->pos(), QPoint(40, 30));
+    icone.PopupMenu1()->close();
+}
+
 TEST(Icones, TodasAsImagensTemConteudo) {
     GaranteAplicacao();
     for (const QIcon& i : {IconePrograma(), IconeEncerrantes(), IconeAlteraPreco(), IconeDataHora(),
