@@ -314,7 +314,10 @@ void TComunicador::LeConcentradorTimer() {
         }
     }
 
-    if (!telaComTransacao && m_publicacao &&
+    // Storing waited a lock timeout already: the window must not wait a
+    // second one for the status pass.
+    const bool esperouBloqueio = leConcentrador && m_captura->EsperouBloqueio();
+    if (!telaComTransacao && !esperouBloqueio && m_publicacao &&
         CampoParaPosto(QStringLiteral("visualizastatusbomba")) == kSim) {
         try {
             m_publicacao->AtualizaStatusBicos();
@@ -332,8 +335,13 @@ void TComunicador::LeConcentradorTimer() {
 bool TComunicador::BancoAcessivel() {
     bool responde = CnVarmeno.Connected() && CnVarmeno.Responde();
     QString motivo;
-    if (!responde) {
+    // While the database is out of reach, attempts are spaced out: each may
+    // take the whole connect timeout, and the window answers between them.
+    const bool tenta = !m_bancoInacessivel || !m_ultimaReconexao.isValid() ||
+                       m_ultimaReconexao.hasExpired(m_ambiente.IntervaloReconexaoMs);
+    if (!responde && tenta) {
         // Lost or silent: once more with the same parameters.
+        m_ultimaReconexao.start();
         try {
             CnVarmeno.Close();
             CnVarmeno.Open();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -57,6 +58,9 @@ struct TAmbienteComunicador {
     std::function<std::unique_ptr<TConcentrador>()> FabricaConcentrador;
     // Pause between connection attempts; the thread sleeps, no events run.
     int EsperaLigaBancoMs = 7000;
+    // Least time between two reconnect attempts while the database is out
+    // of reach.
+    int IntervaloReconexaoMs = 10000;
     // Lets pending events run; by default QCoreApplication::processEvents.
     std::function<void()> ProcessaEventos;
     // The general error report for what escapes a handler; by default the
@@ -158,5 +162,6 @@ class TComunicador final : public QObject, public TRegistroLog {
     QString m_textoStatus;
     bool m_cicloEmAndamento = false;
     bool m_bancoInacessivel = false;
+    QElapsedTimer m_ultimaReconexao;
     std::vector<std::function<void()>> m_aoFimDoCiclo;
 };

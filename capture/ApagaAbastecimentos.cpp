@@ -17,6 +17,9 @@ void ApagaAbastecimentosAntigos(TConexao& conexao, const TRelogio& relogio, TDia
     const QDate corte = relogio.Hoje().addDays(-30);
     consulta.ParamText(QStringLiteral("PData"), corte.toString(QStringLiteral("dd.MM.yyyy")));
     try {
+        // Years of issued fuelings may go at the first run: a long delete is
+        // no frozen server.
+        TLimiteChamada limite(conexao, 120000);
         consulta.ExecSQL();
     } catch (const std::exception& e) {
         const QString motivo = MensagemDe(e);

@@ -16,6 +16,9 @@ class TCaptura {
     // Stores again, oldest first, what earlier cycles or runs could not.
     // False while something is still pending: no new record may be read then.
     virtual bool RetomaPendentes() { return true; }
+    // Whether this cycle's storing waited in vain for a row another program
+    // holds; the cycle then leaves its status pass for a later one.
+    virtual bool EsperouBloqueio() const { return false; }
 };
 
 // One nozzle status publishing pass; raises on failure.

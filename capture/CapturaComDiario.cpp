@@ -47,6 +47,7 @@ void TCapturaComDiario::CarregaPendentes() {
 }
 
 bool TCapturaComDiario::RetomaPendentes() {
+    m_esperouBloqueio = false;
     std::vector<std::int64_t> numeros;
     for (const TDiarioAbastecimentos::Entrada& e : m_diario.Pendentes())
         numeros.push_back(e.Numero);
@@ -144,6 +145,8 @@ bool TCapturaComDiario::TentaRegistro(std::int64_t numero, const QByteArray& byt
             Retem(numero, m_captura.MotivoFalha());
             return true;
         case TDesfechoCaptura::SemConexao:
+        case TDesfechoCaptura::Bloqueado:
+            m_esperouBloqueio = m_captura.Desfecho() == TDesfechoCaptura::Bloqueado;
             return false;
         case TDesfechoCaptura::Falhou:
             break;

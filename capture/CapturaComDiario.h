@@ -35,6 +35,7 @@ class TCapturaComDiario final : public TCaptura {
     void ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) override;
     void CarregaPendentes() override;
     bool RetomaPendentes() override;
+    bool EsperouBloqueio() const override { return m_esperouBloqueio; }
 
     TDiarioAbastecimentos& Diario() { return m_diario; }
     TCapturaAbastecimento& Captura() { return m_captura; }
@@ -62,4 +63,5 @@ class TCapturaComDiario final : public TCaptura {
     TCapturaAbastecimento m_captura;
     TDiarioAbastecimentos m_diario;
     std::map<std::int64_t, TControle> m_controle;
+    bool m_esperouBloqueio = false;
 };

@@ -113,10 +113,10 @@ void TGravacaoAbastecimento::GravaAbastecimento(QString& hora, const TDadosAbast
             try {
                 insere.ExecSQL();
             } catch (const std::exception& e) {
-                // With the link gone there is no transaction left to commit:
-                // the fueling is stored again once the link is back.
-                const auto* banco = dynamic_cast<const EErroBanco*>(&e);
-                if ((banco && banco->ConexaoPerdida()) || !m_conexao.Connected())
+                // With the link gone there is no transaction left to commit,
+                // and a row held by another program is free again later:
+                // either way the fueling is stored again, not reported.
+                if (ConexaoCaiu(e, m_conexao) || RegistroBloqueado(e))
                     throw;
                 const QString mensagem = MensagemDe(e);
                 m_insercaoFalhou = true;
@@ -137,7 +137,7 @@ void TGravacaoAbastecimento::GravaAbastecimento(QString& hora, const TDadosAbast
         if (a.Id == UltimoRegistroDoCiclo)
             IncrementaSequencia();
     } catch (...) {
-        throw EErro(QStringLiteral("Erro ao Gravar o Abastecimento"));
+        RelancaComMensagem(QStringLiteral("Erro ao Gravar o Abastecimento"));
     }
 }
 
@@ -168,7 +168,7 @@ void TGravacaoAbastecimento::IncrementaSequencia() {
     } catch (...) {
         // The cache may hold the unapplied value; never count on from it.
         m_cacheSujo = true;
-        throw EErro(QStringLiteral("Erro ao Atualizar a Sequência de Abastecimentos."));
+        RelancaComMensagem(QStringLiteral("Erro ao Atualizar a Sequência de Abastecimentos."));
     }
     m_recarrega = true;
 }

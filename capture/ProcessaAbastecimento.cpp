@@ -69,12 +69,6 @@ QString Defeito(const TRegistro& registro) {
     return QString();
 }
 
-// Whether the link to the database went down under the failure: the error
-// says so, or the connection has dropped its attachment.
-bool ConexaoCaiu(const std::exception& e, const TConexao& conexao) {
-    const auto* banco = dynamic_cast<const EErroBanco*>(&e);
-    return (banco && banco->ConexaoPerdida()) || !conexao.Connected();
-}
 }  // namespace
 
 QString DefeitoPermanente(const TAbastecimento& registro) {
@@ -212,18 +206,21 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         if (m_ambiente.ProcessaEventos)
             m_ambiente.ProcessaEventos();
     } catch (const std::exception& e) {
-        ErroLeitura(MensagemDe(e), ConexaoCaiu(e, m_ambiente.Conexao));
+        ErroLeitura(MensagemDe(e), ConexaoCaiu(e, m_ambiente.Conexao), RegistroBloqueado(e));
     } catch (...) {
-        ErroLeitura(QStringLiteral("Erro desconhecido"), !m_ambiente.Conexao.Connected());
+        ErroLeitura(QStringLiteral("Erro desconhecido"), !m_ambiente.Conexao.Connected(), false);
     }
 }
 
-void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool conexaoPerdida) {
+void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool conexaoPerdida,
+                                        bool bloqueio) {
     // Committed already when only the event step failed.
     const bool comprometido =
         m_desfecho == TDesfechoCaptura::Gravado || m_desfecho == TDesfechoCaptura::GravadoSemLinha;
     if (!comprometido) {
-        m_desfecho = conexaoPerdida ? TDesfechoCaptura::SemConexao : TDesfechoCaptura::Falhou;
+        m_desfecho = conexaoPerdida ? TDesfechoCaptura::SemConexao
+                     : bloqueio     ? TDesfechoCaptura::Bloqueado
+                                    : TDesfechoCaptura::Falhou;
         m_motivo = mensagem;
         if (m_gravacao.IncrementoNaUnidade()) {
             try {
@@ -233,9 +230,10 @@ void TCapturaAbastecimento::ErroLeitura(const QString& mensagem, bool conexaoPer
             }
         }
     }
-    // A lost link is no operator's business: the fueling waits for the
-    // reconnect. A fueling tried again was reported the first time.
-    if (!comprometido && (conexaoPerdida || m_silencioso))
+    // A lost link, or a row another program holds, is no operator's
+    // business: the fueling waits for a later cycle. A fueling tried again
+    // was reported the first time.
+    if (!comprometido && (conexaoPerdida || bloqueio || m_silencioso))
         return;
     if (m_ambiente.RestoreMainWindow)
         m_ambiente.RestoreMainWindow();

@@ -39,6 +39,7 @@ enum class TDesfechoCaptura {
     GravadoSemLinha,   // committed, but the INSERT failed (reported)
     Falhou,            // rolled back, error box shown unless silenced
     SemConexao,        // rolled back: the link to the database is gone; no box
+    Bloqueado,         // rolled back: a row it needs is held by another program; no box
 };
 
 // Decodes the records the concentrator hands over and stores each fueling in
@@ -96,7 +97,7 @@ class TCapturaAbastecimento final : public TCaptura {
     void Processa(const TRegistro& registro);
     template <typename TRegistro>
     bool Existe(const TRegistro& registro);
-    void ErroLeitura(const QString& mensagem, bool conexaoPerdida);
+    void ErroLeitura(const QString& mensagem, bool conexaoPerdida, bool bloqueio);
 
     TAmbiente m_ambiente;
     TGravacaoAbastecimento m_gravacao;

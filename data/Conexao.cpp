@@ -54,7 +54,8 @@ QString Apara(const QString& texto) {
     return texto.mid(ini, fim - ini);
 }
 
-QByteArray MontaTpb(const QString& isolamento, const QString& esperaBloqueios) {
+QByteArray MontaTpb(const QString& isolamento, const QString& esperaBloqueios,
+                    int segundosBloqueio) {
     QByteArray tpb;
     tpb.append(char(isc_tpb_version3));
     tpb.append(char(isc_tpb_write));
@@ -70,6 +71,15 @@ QByteArray MontaTpb(const QString& isolamento, const QString& esperaBloqueios) {
     const bool espera =
         Apara(esperaBloqueios).compare(QLatin1String("False"), Qt::CaseInsensitive) != 0;
     tpb.append(char(espera ? isc_tpb_wait : isc_tpb_nowait));
+    if (espera && segundosBloqueio > 0) {
+        // Waiting on a lock, but not for ever: another program's long
+        // transaction must not hold the polling with it.
+        tpb.append(char(isc_tpb_lock_timeout));
+        tpb.append(char(4));
+        for (int i = 0; i < 4; ++i) {
+            tpb.append(char((segundosBloqueio >> (8 * i)) & 0xFF));
+        }
+    }
     return tpb;
 }
 
@@ -126,18 +136,16 @@ QString fb::TextoStatus(const IStatus* status) {
     return texto;
 }
 
-bool fb::StatusConexaoPerdida(const IStatus* status) {
-    static constexpr ISC_STATUS kCodigos[] = {
-        isc_network_error, isc_net_read_err,    isc_net_write_err,       isc_lost_db_connection,
-        isc_conn_lost,     isc_shutdown,        isc_att_shutdown,        isc_unavailable,
-        isc_shutinprog,    isc_net_connect_err, isc_net_server_shutdown, isc_bad_db_handle,
-    };
+namespace {
+
+template <size_t N>
+bool StatusContem(const IStatus* status, const ISC_STATUS (&codigos)[N]) {
     const ISC_STATUS* p = status->getErrors();
     while (*p != isc_arg_end) {
         const ISC_STATUS tipo = *p++;
         if (tipo == isc_arg_gds) {
             const ISC_STATUS codigo = *p++;
-            if (std::find(std::begin(kCodigos), std::end(kCodigos), codigo) != std::end(kCodigos)) {
+            if (std::find(std::begin(codigos), std::end(codigos), codigo) != std::end(codigos)) {
                 return true;
             }
         } else if (tipo == isc_arg_cstring) {
@@ -147,6 +155,27 @@ bool fb::StatusConexaoPerdida(const IStatus* status) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool fb::StatusConexaoPerdida(const IStatus* status) {
+    static constexpr ISC_STATUS kCodigos[] = {
+        isc_network_error, isc_net_read_err,    isc_net_write_err,       isc_lost_db_connection,
+        isc_conn_lost,     isc_shutdown,        isc_att_shutdown,        isc_unavailable,
+        isc_shutinprog,    isc_net_connect_err, isc_net_server_shutdown, isc_bad_db_handle,
+    };
+    return StatusContem(status, kCodigos);
+}
+
+bool fb::StatusBloqueio(const IStatus* status) {
+    static constexpr ISC_STATUS kCodigos[] = {
+        isc_lock_timeout,
+        isc_lock_conflict,
+        isc_deadlock,
+        isc_update_conflict,
+    };
+    return StatusContem(status, kCodigos);
 }
 
 // ---------------------------------------------------------------------------
@@ -183,11 +212,12 @@ void TConexao::Impl::ExigeTransacaoViva() const {
 
 void TConexao::Impl::Falha(const FbException& erro) {
     const bool caiu = perdida || fb::StatusConexaoPerdida(erro.getStatus());
+    const bool bloqueio = !caiu && fb::StatusBloqueio(erro.getStatus());
     const QString texto = fb::TextoStatus(erro.getStatus());
     if (caiu) {
         Descarta();
     }
-    throw EErroBanco(texto, caiu);
+    throw EErroBanco(texto, caiu, bloqueio);
 }
 
 void TConexao::Impl::Registra(fb::IUsuarioConexao* usuario) {
@@ -340,7 +370,7 @@ void TConexao::Open() {
     const int dialeto = Parametro(QStringLiteral("SQLDialect")).trimmed().toInt(&ok);
     c.dialeto = ok && dialeto >= 1 && dialeto <= 3 ? unsigned(dialeto) : 1u;
     c.tpb = MontaTpb(Parametro(QStringLiteral("Interbase TransIsolation")),
-                     Parametro(QStringLiteral("WaitOnLocks")));
+                     Parametro(QStringLiteral("WaitOnLocks")), c.limites.BloqueioSegundos);
 
     IXpbBuilder* dpb = nullptr;
     c.perdida = false;
@@ -367,6 +397,8 @@ void TConexao::Open() {
             dpb->insertString(&st, isc_dpb_lc_ctype, charset.constData());
         }
         dpb->insertInt(&st, isc_dpb_sql_dialect, int(c.dialeto));
+        // A host that does not answer is given up after a few seconds.
+        dpb->insertInt(&st, isc_dpb_connect_timeout, c.limites.ConexaoSegundos);
         dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
         const QByteArray caminho = Parametro(QStringLiteral("Database")).toUtf8();
         c.att = c.provider->attachDatabase(&st, caminho.constData(), dpb->getBufferLength(&st),
@@ -385,17 +417,23 @@ void TConexao::Close() {
     if (!c.att) {
         return;
     }
+    TChamadaVigiada vigiada(c);
     for (auto* u : std::vector<fb::IUsuarioConexao*>(c.usuarios)) {
         u->LiberaComandos();
     }
     AbandonaTransacao(c.traAuto, c);
     AbandonaTransacao(c.tra, c);
+    // Kept alive until the watchdog can no longer reach it.
+    IAttachment* att = c.att;
+    att->addRef();
     TStatusMudo st;
-    c.att->detach(&st);
+    att->detach(&st);
     if (st.Falhou()) {
-        c.att->release();
+        att->release();
     }
     c.att = nullptr;
+    c.vigia.Desarma();
+    att->release();
 }
 
 bool TConexao::Connected() const {
@@ -419,6 +457,7 @@ void TConexao::StartTransaction() {
     if (c.tra) {
         throw EErroBanco(QStringLiteral("Já existe uma transação ativa nesta conexão"));
     }
+    TChamadaVigiada vigiada(c);
     try {
         c.dono = TDonoTransacao::Ciclo;
         c.tra = c.NovaTransacao();
@@ -433,6 +472,7 @@ void TConexao::Commit() {
     if (!c.tra) {
         return;
     }
+    TChamadaVigiada vigiada(c);
     try {
         TStatus st(&c);
         c.tra->commit(&st);
@@ -449,6 +489,7 @@ void TConexao::Rollback() {
     if (!c.tra) {
         return;
     }
+    TChamadaVigiada vigiada(c);
     try {
         TStatus st(&c);
         c.tra->rollback(&st);
@@ -466,6 +507,7 @@ bool TConexao::Responde() {
     if (!c.att) {
         return false;
     }
+    TChamadaVigiada vigiada(c);
     try {
         TStatus st(&c);
         c.att->ping(&st);
@@ -476,6 +518,37 @@ bool TConexao::Responde() {
         }
         return false;
     }
+}
+
+void TConexao::DefineLimites(const TLimitesConexao& limites) {
+    m_impl->limites = limites;
+}
+
+const TLimitesConexao& TConexao::Limites() const {
+    return m_impl->limites;
+}
+
+TLimiteChamada::TLimiteChamada(TConexao& conexao, int ms)
+    : m_conexao(conexao), m_anterior(conexao.Limites().ChamadaMs) {
+    TLimitesConexao limites = conexao.Limites();
+    limites.ChamadaMs = ms;
+    conexao.DefineLimites(limites);
+}
+
+TLimiteChamada::~TLimiteChamada() {
+    TLimitesConexao limites = m_conexao.Limites();
+    limites.ChamadaMs = m_anterior;
+    m_conexao.DefineLimites(limites);
+}
+
+bool ConexaoCaiu(const std::exception& erro, const TConexao& conexao) {
+    const auto* banco = dynamic_cast<const EErroBanco*>(&erro);
+    return (banco && banco->ConexaoPerdida()) || !conexao.Connected();
+}
+
+bool RegistroBloqueado(const std::exception& erro) {
+    const auto* banco = dynamic_cast<const EErroBanco*>(&erro);
+    return banco && banco->Bloqueio();
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <exception>
 #include <memory>
 
 #include "data/Transacao.h"
@@ -20,6 +21,14 @@
 // open as lost: every statement and Commit raise the lost-link error until
 // Rollback (DesfazTransacao) ends it, so nothing of the unit runs in
 // autocommit in its place.
+// How long the connection waits for the database. Each bound ends a wait that
+// would otherwise freeze the program's only thread.
+struct TLimitesConexao {
+    int ConexaoSegundos = 5;   // a new attachment to a server
+    int ChamadaMs = 15000;     // any call to the server; past it the link is dropped
+    int BloqueioSegundos = 5;  // a row another transaction holds (WaitOnLocks=True)
+};
+
 class TConexao final {
   public:
     TConexao();
@@ -52,6 +61,10 @@ class TConexao final {
     // A cheap round trip to the database; false when the link is gone.
     bool Responde();
 
+    // Taken at the next Open (the connect and lock bounds) or call.
+    void DefineLimites(const TLimitesConexao& limites);
+    const TLimitesConexao& Limites() const;
+
     struct Impl;
     Impl* impl() const { return m_impl.get(); }
 
@@ -59,6 +72,24 @@ class TConexao final {
     QStringList m_parametros;
     std::unique_ptr<Impl> m_impl;
 };
+
+// A longer bound on the calls of one scope (a purge that may take long).
+class TLimiteChamada final {
+  public:
+    TLimiteChamada(TConexao& conexao, int ms);
+    ~TLimiteChamada();
+    Q_DISABLE_COPY_MOVE(TLimiteChamada)
+
+  private:
+    TConexao& m_conexao;
+    int m_anterior;
+};
+
+// Whether the link to the database went down under the failure: the error
+// says so, or the connection has dropped its attachment.
+bool ConexaoCaiu(const std::exception& erro, const TConexao& conexao);
+// Whether a row the failed work needed was held by another transaction.
+bool RegistroBloqueado(const std::exception& erro);
 
 // Explicit transaction helpers: no nesting; confirm or undo without an active
 // transaction does nothing.

@@ -177,6 +177,7 @@ void TDataSet::Open() {
     TConexao::Impl& c = ExigeConexao(d.conexao);
     const std::vector<const TValor*> valores = d.ValoresParametros();
     std::vector<TLinha> linhas;
+    TChamadaVigiada vigiada(c);
     std::vector<TColuna> colunas;
     try {
         TStatus st(&c);
@@ -313,6 +314,7 @@ int TQuery::ExecSQL() {
     TConexao::Impl& c = ExigeConexao(d.conexao);
     const std::vector<const TValor*> valores = d.ValoresParametros();
     ISC_UINT64 afetadas = 0;
+    TChamadaVigiada vigiada(c);
     try {
         TStatus st(&c);
         TTransacaoUso uso(*d.conexao);

@@ -337,6 +337,7 @@ int TDataSetEditavel::ApplyUpdates() {
 
     TConexao::Impl& c = ExigeConexao(d.conexao);
     int gravadas = 0;
+    TChamadaVigiada vigiada(c);
     try {
         TTransacaoUso uso(*d.conexao);
         ITransaction* tra = uso.Transacao();

@@ -6,3 +6,13 @@ QString MensagemDe(const std::exception& e) {
     }
     return QString::fromUtf8(e.what());
 }
+
+void RelancaComMensagem(const QString& mensagem) {
+    try {
+        throw;
+    } catch (const EErroBanco& e) {
+        throw EErroBanco(mensagem, e.ConexaoPerdida(), e.Bloqueio());
+    } catch (...) {
+        throw EErro(mensagem);
+    }
+}

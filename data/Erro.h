@@ -19,17 +19,25 @@ class EErro : public std::exception {
 };
 
 // An error reported by the database layer. ConexaoPerdida tells the caller
-// that the link to the database is gone (server down, network cut), as
-// opposed to a statement the database refused.
+// that the link to the database is gone (server down, network cut), and
+// Bloqueio that a row it needed is held by another transaction (waited for
+// in vain, or changed under it), as opposed to a statement the database
+// refused. Both pass: the same work may succeed later.
 class EErroBanco : public EErro {
   public:
-    EErroBanco(QString mensagem, bool conexaoPerdida = false)
-        : EErro(std::move(mensagem)), m_conexaoPerdida(conexaoPerdida) {}
+    EErroBanco(QString mensagem, bool conexaoPerdida = false, bool bloqueio = false)
+        : EErro(std::move(mensagem)), m_conexaoPerdida(conexaoPerdida), m_bloqueio(bloqueio) {}
     bool ConexaoPerdida() const noexcept { return m_conexaoPerdida; }
+    bool Bloqueio() const noexcept { return m_bloqueio; }
 
   private:
     bool m_conexaoPerdida;
+    bool m_bloqueio;
 };
+
+// Inside a handler: raises the error being handled again under the caller's
+// own message, keeping whether it was a lost link or a held row.
+[[noreturn]] void RelancaComMensagem(const QString& mensagem);
 
 // The message of whatever was caught, for the places that report "any error".
 QString MensagemDe(const std::exception& e);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/Conexao.h"
+#include "data/Vigia.h"
 
 namespace fb {
 
@@ -31,6 +32,8 @@ class IUsuarioConexao {
 QString TextoStatus(const Firebird::IStatus* status);
 // Whether the status says the link to the database is gone.
 bool StatusConexaoPerdida(const Firebird::IStatus* status);
+// Whether it says a row was held by another transaction.
+bool StatusBloqueio(const Firebird::IStatus* status);
 
 }  // namespace fb
 
@@ -50,6 +53,9 @@ struct TConexao::Impl {
     TDonoTransacao dono = TDonoTransacao::Ciclo;
     QByteArray tpb;
     unsigned dialeto = 1;
+    TLimitesConexao limites;
+    TVigia vigia;
+    int chamadasEmCurso = 0;
     std::vector<fb::IUsuarioConexao*> usuarios;
 
     Firebird::ITransaction* NovaTransacao();
@@ -118,6 +124,25 @@ class TRef final {
 };
 
 }  // namespace fb
+
+// One operation's calls to the server, bounded by the watchdog; nested
+// operations share the outermost bound.
+class TChamadaVigiada final {
+  public:
+    explicit TChamadaVigiada(TConexao::Impl& c) : m_con(c) {
+        if (m_con.chamadasEmCurso++ == 0 && m_con.att)
+            m_con.vigia.Arma(m_con.att, m_con.limites.ChamadaMs);
+    }
+    ~TChamadaVigiada() {
+        if (--m_con.chamadasEmCurso == 0)
+            m_con.vigia.Desarma();
+    }
+    TChamadaVigiada(const TChamadaVigiada&) = delete;
+    TChamadaVigiada& operator=(const TChamadaVigiada&) = delete;
+
+  private:
+    TConexao::Impl& m_con;
+};
 
 // The transaction a statement runs in: the explicit one, or one of its own
 // that Confirma commits and the destructor rolls back when not confirmed.

@@ -10,11 +10,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "DialogosRoteiro.h"
-#include "RelogioFixo.h"
-#include "FormatSettingsTemporario.h"
 #include "BancoTeste.h"
+#include "DialogosRoteiro.h"
 #include "Falsos.h"
+#include "FormatSettingsTemporario.h"
+#include "RelogioFixo.h"
 #include "app/Comunicador.h"
 #include "data/Dialogos.h"
 #include "data/FormatSettings.h"
@@ -78,6 +78,7 @@ class TPosto {
         a.DiretorioPrograma = Programa();
         a.DiretorioTrabalho = Trabalho();
         a.EsperaLigaBancoMs = 0;
+        a.IntervaloReconexaoMs = IntervaloReconexaoMs;
         if (Fabrica) {
             a.FabricaConcentrador = Fabrica;
         } else {
@@ -126,6 +127,8 @@ class TPosto {
     TRelogioFixo Relogio;
     TJanelaFalsa Janela;
     std::function<std::unique_ptr<TConcentrador>()> Fabrica;
+    // Reconnects at every cycle unless a test wants them spaced out.
+    int IntervaloReconexaoMs = 0;
     std::function<void(TConcentradorFalso&)> AoCriarConcentrador;
     TConcentradorFalso* Concentrador = nullptr;
     QStringList Relatados;
