@@ -12,6 +12,7 @@
 #include "data/DataSet.h"
 #include "data/DataSetEditavel.h"
 #include "data/Erro.h"
+#include "data/Transacao.h"
 
 namespace {
 
@@ -285,6 +286,98 @@ TEST_F(ConexaoTest, BancoInalcancavelDaErroComOTextoDoFirebird) {
         EXPECT_THROW(IniciaTransacao(con), EErroBanco);
         EXPECT_FALSE(con.InTransaction());
     }
+}
+
+}  // namespace
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+
+namespace {
+
+// A port on 127.0.0.1 that takes connections (the kernel completes them)
+// and never answers, as a host that hangs does.
+class TPortaMuda {
+  public:
+    TPortaMuda() {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in end{};
+        end.sin_family = AF_INET;
+        end.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        end.sin_port = 0;
+        if (::bind(m_socket, reinterpret_cast<sockaddr*>(&end), sizeof end) == 0 &&
+            ::listen(m_socket, 8) == 0) {
+            socklen_t tam = sizeof end;
+            ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&end), &tam);
+            m_porta = ntohs(end.sin_port);
+        }
+    }
+    ~TPortaMuda() { ::close(m_socket); }
+    TPortaMuda(const TPortaMuda&) = delete;
+    TPortaMuda& operator=(const TPortaMuda&) = delete;
+    int Porta() const { return m_porta; }
+
+  private:
+    int m_socket = -1;
+    int m_porta = 0;
+};
+
+TEST(ConexaoLimites, HostQueNaoRespondeDesisteNoPrazoDeConexao) {
+    TPortaMuda muda;
+    ASSERT_GT(muda.Porta(), 0);
+    TConexao con;
+    ConfiguraConexaoTeste(con, QStringLiteral("127.0.0.1/%1:/nada.fdb").arg(muda.Porta()));
+    TLimitesConexao limites;
+    limites.ConexaoSegundos = 2;
+    con.DefineLimites(limites);
+    QElapsedTimer relogio;
+    relogio.start();
+    EXPECT_THROW(con.Open(), EErroBanco);
+    const qint64 ms = relogio.elapsed();
+    std::printf("conexao a um host mudo: %lld ms\n", static_cast<long long>(ms));
+    EXPECT_LT(ms, 6000) << "the client's own default is minutes";
+    EXPECT_FALSE(con.Connected());
+}
+
+// Another program's long transaction holding a row: the wait ends after the
+// lock bound with an error that says so, and the work can be done later.
+TEST_F(ConexaoTest, LinhaPresaPorOutraTransacaoEsperaOPrazoEFalhaComoBloqueio) {
+    m_con.Close();
+    TLimitesConexao limites;
+    limites.BloqueioSegundos = 1;
+    m_con.DefineLimites(limites);
+    m_con.Open();
+    auto outra = Outra();
+    IniciaTransacao(*outra);
+    Executa(*outra, Texto("Update ParaPosto Set CorrigeLitragem = 'N'"));
+
+    QElapsedTimer relogio;
+    relogio.start();
+    for (const bool explicita : {false, true}) {
+        SCOPED_TRACE(explicita ? "explicit transaction" : "autocommit");
+        TTransacao unidade(m_con, TDonoTransacao::Ciclo);
+        if (!explicita)
+            unidade.Desfaz();
+        relogio.restart();
+        try {
+            DefineSequencia(m_con, 77);
+            FAIL() << "a held row must not be waited for without end";
+        } catch (const EErroBanco& e) {
+            EXPECT_TRUE(e.Bloqueio()) << e.Mensagem().toStdString();
+            EXPECT_FALSE(e.ConexaoPerdida());
+        }
+        EXPECT_LT(relogio.elapsed(), 5000);
+        EXPECT_TRUE(m_con.Connected());
+    }
+    std::printf("espera por uma linha presa: %lld ms\n", static_cast<long long>(relogio.elapsed()));
+
+    ConfirmaTransacao(*outra);
+    DefineSequencia(m_con, 78);
+    EXPECT_EQ(SequenciaComprometida(), 78);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QThread>
 #include <memory>
 
 #include "../ImpressaoQt.h"
@@ -102,6 +103,66 @@ TEST_F(ServidorTest, ConexaoDerrubadaNoServidorDaErroEReconecta) {
     DesfazTransacao(m_con);
     EXPECT_EQ(q.ExecSQL(), 1);
     EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("9"));
+}
+
+}  // namespace
+
+#include <csignal>
+
+#include <QElapsedTimer>
+
+namespace {
+
+// The server frozen mid-stream (SIGSTOP), as a hung server or a pulled cable
+// leaves an established link: the call is given up at the bound as a lost
+// link, closing does not wait either, and once the server is back the
+// connection works again.
+TEST_F(ServidorTest, ServidorCongeladoAbandonaAChamadaNoPrazoEVoltaDepois) {
+    const qint64 pid = PidServidorTeste();
+    ASSERT_GT(pid, 0);
+    TLimitesConexao limites;
+    limites.ChamadaMs = 2000;
+    limites.ConexaoSegundos = 2;
+    m_con.DefineLimites(limites);
+    m_con.Open();
+    TQuery q;
+    q.SetConnection(&m_con);
+    q.SetSQL(Texto("Update ParaPosto Set SequenciaAbast = :PSeq"));
+    q.ParamInteger(Texto("PSeq"), 3);
+    ASSERT_EQ(q.ExecSQL(), 1);
+
+    struct TDescongela {
+        qint64 pid;
+        ~TDescongela() { ::kill(pid_t(pid), SIGCONT); }
+    } descongela{pid};
+    ASSERT_EQ(::kill(pid_t(pid), SIGSTOP), 0);
+
+    QElapsedTimer relogio;
+    relogio.start();
+    q.ParamInteger(Texto("PSeq"), 4);
+    try {
+        q.ExecSQL();
+        FAIL() << "a frozen server must not hold the call for ever";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.ConexaoPerdida()) << e.Mensagem().toStdString();
+    }
+    const qint64 chamada = relogio.elapsed();
+    EXPECT_FALSE(m_con.Connected());
+    EXPECT_FALSE(m_con.Responde());
+
+    relogio.restart();
+    EXPECT_THROW(m_con.Open(), EErroBanco);  // the connect bound
+    const qint64 reconexao = relogio.elapsed();
+    std::printf("servidor congelado: chamada %lld ms, reconexao %lld ms\n",
+                static_cast<long long>(chamada), static_cast<long long>(reconexao));
+    EXPECT_LT(chamada, 6000);
+    EXPECT_LT(reconexao, 6000);
+
+    ::kill(pid_t(pid), SIGCONT);
+    QThread::msleep(200);
+    q.ParamInteger(Texto("PSeq"), 5);
+    EXPECT_EQ(q.ExecSQL(), 1);
+    EXPECT_EQ(Valor("Select SequenciaAbast From ParaPosto"), Texto("5"));
 }
 
 }  // namespace

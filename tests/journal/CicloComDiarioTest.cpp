@@ -6,15 +6,16 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <deque>
 #include <functional>
 #include <memory>
 
-#include "RelogioFixo.h"
 #include "EstacaoTeste.h"
 #include "Posto.h"
+#include "RelogioFixo.h"
 #include "capture/CapturaComDiario.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -235,6 +236,86 @@ TEST_F(CicloComDiario, OQueAExecucaoAnteriorDeixouEGravadoNoPrimeiroCicloAntesDo
         << posto.Janela.Log[1].toStdString();
     EXPECT_EQ(Linhas(QStringLiteral("Id = 7")), 1);
     EXPECT_TRUE(LeBytes(posto.Programa() + TDiarioAbastecimentos::NomeArquivo()).isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// The station's management software edits ParaPosto in a long transaction
+// while a fueling with register number 9999 (whose storing adds one to the
+// sequence) arrives: the cycle waits the lock bound, not for ever, shows no
+// box, leaves the fueling in the journal and the status pass for later; once
+// the row is free the fueling is stored once, the sequence added to once.
+TEST_F(CicloComDiario, LinhaPresaPorOutroProgramaNaoPrendeOCicloNemPerdeOAbastecimento) {
+    TComunicador& c = Inicia(0);
+    TLimitesConexao limites;
+    limites.BloqueioSegundos = 2;
+    c.CnVarmeno.Close();
+    c.CnVarmeno.DefineLimites(limites);
+    c.CnVarmeno.Open();
+    const QString sequencia =
+        ValorSql(posto.Banco, QStringLiteral("Select SequenciaAbast From ParaPosto"));
+
+    TConexao outro;
+    ConfiguraConexaoTeste(outro, posto.Banco);
+    outro.Open();
+    IniciaTransacao(outro);
+    TQuery edicao;
+    edicao.SetConnection(&outro);
+    edicao.SetSQL(QStringLiteral("Update ParaPosto Set CorrigeLitragem = 'N'"));
+    edicao.ExecSQL();
+
+    TCampos campos;
+    campos.Registro = 9999;
+    campos.Hora = "10:30";
+    campos.Encerrante = 5000;
+    Concentrador->Fila.push_back(RegistroPadrao(campos));
+    QElapsedTimer bloqueado;
+    qint64 maisLongo = 0;
+    for (int ciclo = 0; ciclo < 2; ++ciclo) {
+        bloqueado.start();
+        c.LeConcentradorTimer();
+        maisLongo = std::max(maisLongo, bloqueado.elapsed());
+        EXPECT_EQ(Linhas(), 0);
+        EXPECT_EQ(Concentrador->Leituras, 1) << "the next one waits behind the pending one";
+        EXPECT_EQ(Publicacao->Passes, 0) << "no second wait for the status pass";
+        EXPECT_TRUE(c.LeConcentrador.isActive());
+    }
+    std::printf("ciclo com linha presa: %lld ms no mais longo\n",
+                static_cast<long long>(maisLongo));
+    EXPECT_LT(maisLongo, 6000);
+    EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+    EXPECT_TRUE(posto.Relatados.isEmpty());
+    EXPECT_FALSE(LeBytes(posto.Programa() + TDiarioAbastecimentos::NomeArquivo()).isEmpty());
+
+    ConfirmaTransacao(outro);
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(QStringLiteral("Id = 9999")), 1);
+    EXPECT_EQ(ValorSql(posto.Banco, QStringLiteral("Select SequenciaAbast From ParaPosto")),
+              QString::number(sequencia.toInt() + 1));
+    EXPECT_EQ(Publicacao->Passes, 1);
+    EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+    EXPECT_FALSE(QFile::exists(posto.Programa() + TDiarioAbastecimentos::NomeArquivoRetidos()));
+}
+
+// While the database is out of reach each attempt may cost the whole connect
+// bound: they are spaced out, so the window answers between them.
+TEST_F(CicloComDiario, ReconexoesEspacadasEnquantoOBancoEstaFora) {
+    posto.IntervaloReconexaoMs = 1500;
+    TComunicador& c = Inicia(1);
+    c.LeConcentradorTimer();
+    ASSERT_EQ(Linhas(), 1);
+    Derruba();
+    c.LeConcentradorTimer();  // the outage starts: one attempt
+    Volta();
+    c.LeConcentradorTimer();  // too soon for another
+    EXPECT_TRUE(c.BancoInacessivel());
+    EXPECT_EQ(c.TextoStatus(), QStringLiteral(" Banco de dados inacessível"));
+    QThread::msleep(1600);
+    c.LeConcentradorTimer();
+    EXPECT_FALSE(c.BancoInacessivel());
+    EXPECT_EQ(posto.ErrosLog().size(), 2);
 }
 
 }  // namespace

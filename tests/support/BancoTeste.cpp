@@ -160,6 +160,13 @@ QString SenhaServidorTeste() {
     return QStringLiteral(COMUNICADOR_FIREBIRD_SENHA);
 }
 
+qint64 PidServidorTeste() {
+    QFile f(QStringLiteral(COMUNICADOR_FIREBIRD_PASTA "/firebird.pid"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().trimmed().toLongLong();
+}
+
 QString PastaEsquema() {
     return QStringLiteral(COMUNICADOR_SOURCE_DIR) + QStringLiteral("/data/schema");
 }

@@ -20,6 +20,9 @@ QString CriaBancoTeste(const QString& pasta, bool demo = false,
 // "127.0.0.1/<port>", to put before ":/path/file.fdb", and its SYSDBA password.
 QString ServidorTeste();
 QString SenhaServidorTeste();
+// The process of that server, to freeze it (SIGSTOP) as a hung server or a
+// pulled cable would leave it; 0 when it is not running.
+qint64 PidServidorTeste();
 
 // Runs a script of statements separated by ";" on the database (embedded,
 // dialect 1); "COMMIT" commits, isql's SET lines are skipped, texts go as
