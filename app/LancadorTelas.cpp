@@ -5,6 +5,7 @@
 #include "concentrator/ClassConcentrador.h"
 #include "screens/AlteraPreco.h"
 #include "screens/BloqueiaBico.h"
+#include "screens/TirarEncerrantes.h"
 
 TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
     TComunicador& c = menu.Comunicador();
@@ -18,8 +19,16 @@ TAmbienteTela TLancadorTelasPrograma::AmbienteDe(TMenuPrin& menu) {
     return a;
 }
 
+// One screen at a time, owned by no window: it frees itself once closed and
+// empties FTirarEncerrantes, so every click opens a fresh one.
 void TLancadorTelasPrograma::AbreTirarEncerrantes(TMenuPrin& menu) {
-    TLancadorTelas::AbreTirarEncerrantes(menu);
+    if (FTirarEncerrantes.isNull())
+        FTirarEncerrantes = new TFTirarEncerrantes(AmbienteDe(menu));
+    if (FTirarEncerrantes->isVisible()) {
+        FTirarEncerrantes->activateWindow();
+        return;
+    }
+    FTirarEncerrantes->exec();
 }
 
 void TLancadorTelasPrograma::AbreAlteraPreco(TMenuPrin& menu) {

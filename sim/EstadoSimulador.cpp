@@ -116,6 +116,10 @@ QJsonObject EstadoParaJson(const TEstado& e) {
         fila.append(PendenteParaJson(a));
     o[QLatin1String("fila")] = fila;
     o[QLatin1String("encerrantes")] = MapaParaJson(e.Encerrantes);
+    QJsonObject codigos;
+    for (const auto& [codigo, texto] : e.CodigosEncerrante)
+        codigos[QString::number(codigo)] = Latin1(texto);
+    o[QLatin1String("codigosEncerrante")] = codigos;
     QJsonArray status;
     for (unsigned char b : e.Status)
         status.append(b);
@@ -149,6 +153,9 @@ TEstado EstadoDeJson(const QJsonObject& o) {
     for (const auto& v : o[QLatin1String("fila")].toArray())
         e.Fila.append(PendenteDeJson(v.toObject()));
     e.Encerrantes = MapaDeJson(o[QLatin1String("encerrantes")].toObject());
+    const QJsonObject codigos = o[QLatin1String("codigosEncerrante")].toObject();
+    for (auto it = codigos.begin(); it != codigos.end(); ++it)
+        e.CodigosEncerrante[it.key().toInt()] = Bytes(it.value());
     const QJsonArray status = o[QLatin1String("status")].toArray();
     for (qsizetype i = 0; i < status.size() && i < qsizetype(e.Status.size()); ++i) {
         e.Status[std::size_t(i)] = static_cast<unsigned char>(status[i].toInt());

@@ -43,6 +43,8 @@ struct TPendente {
 struct TEstado {
     QList<TPendente> Fila;
     std::map<int, double> Encerrantes;
+    // Code a totalizer reading of the nozzle reports instead of the one asked.
+    std::map<int, QByteArray> CodigosEncerrante;
     std::array<unsigned char, 48> Status{};
     std::set<int> Bloqueados;
     std::map<int, double> Precos;

@@ -87,12 +87,15 @@ double EncerranteDe(const sim::TEstado& e, const char* codigo) {
     return it != e.Encerrantes.end() ? it->second : 0;
 }
 
-void PreencheLeitura(const sim::TEstado& e, const char* codigo, unsigned char* leitura) {
+void PreencheLeitura(const sim::TEstado& e, const char* pedido, unsigned char* leitura) {
     std::memset(leitura, sim::Padrao, TLeituraEncerrante::Tamanho);
+    const auto c = sim::LeDecimal(pedido);
+    const auto outro = c ? e.CodigosEncerrante.find(*c) : e.CodigosEncerrante.end();
+    const char* codigo = outro != e.CodigosEncerrante.end() ? outro->second.constData() : pedido;
     const std::size_t n = std::min<std::size_t>(std::strlen(codigo), TLeituraEncerrante::MaxCodigo);
     leitura[TLeituraEncerrante::OfsCodigo] = static_cast<unsigned char>(n);
     std::memcpy(leitura + TLeituraEncerrante::OfsCodigo + 1, codigo, n);
-    registro::Grava<double>(leitura + TLeituraEncerrante::OfsValor, EncerranteDe(e, codigo));
+    registro::Grava<double>(leitura + TLeituraEncerrante::OfsValor, EncerranteDe(e, pedido));
 }
 
 std::int32_t Le(const char* nome, unsigned char* registro, bool fid) {

@@ -31,6 +31,8 @@ const char* const Uso =
     "  auto SEGUNDOS [BICOS]       a fueling every SEGUNDOS on BICOS (e.g. 004,005,068)\n"
     "  auto off\n"
     "  encerrante BICO LITROS      sets a nozzle's totalizer\n"
+    "  codigo-encerrante BICO TEXTO | codigo-encerrante BICO off\n"
+    "                              code a reading of BICO reports instead of the asked one\n"
     "  registro N                  next register number\n"
     "  resultado-serial N          what InicializaSerial returns (1, 256, 0 ...)\n"
     "  texto-ppl TEXTO | texto-ppl off\n"
@@ -179,6 +181,8 @@ void Mostra(const TEstado& e) {
     for (const auto& [c, v] : e.Encerrantes) {
         t += "encerrante " + Bico3(c) + '=' + sim::TextoNumero(v) + '\n';
     }
+    for (const auto& [c, texto] : e.CodigosEncerrante)
+        t += "codigo_encerrante " + Bico3(c) + '=' + texto + '\n';
     if (e.TextoPPL)
         t += "texto_ppl=" + *e.TextoPPL + '\n';
     QByteArray bicos;
@@ -285,6 +289,14 @@ int Executa(const QString& pasta, const QByteArray& comando, TArgs& args) {
     } else if (comando == "encerrante") {
         const int c = Bico(args.Proximo("BICO"));
         e.Encerrantes[c] = Numero(args.Proximo("LITROS"), "litros");
+    } else if (comando == "codigo-encerrante") {
+        const int c = Bico(args.Proximo("BICO"));
+        const QByteArray t = args.Proximo("TEXTO");
+        if (t == "off") {
+            e.CodigosEncerrante.erase(c);
+        } else {
+            e.CodigosEncerrante[c] = t;
+        }
     } else if (comando == "registro") {
         const int r = Inteiro(args.Proximo("N"), "registro");
         if (r < sim::PrimeiroRegistro || r > sim::UltimoRegistro)

@@ -132,6 +132,24 @@ TEST_F(Simulador, FilaEntregaEmOrdemComRegistrosEEncerrantes) {
     EXPECT_EQ(Conc.Encerrante.Valor(), 7.25);
 }
 
+// A reading can be made to report another code than the one asked, for one
+// nozzle only, until switched off.
+TEST_F(Simulador, LeituraComOutroCodigo) {
+    Sim.Simconc({QStringLiteral("encerrante"), QStringLiteral("004"), QStringLiteral("1000")});
+    Sim.Simconc({QStringLiteral("encerrante"), QStringLiteral("005"), QStringLiteral("50")});
+    Sim.Simconc({QStringLiteral("codigo-encerrante"), QStringLiteral("004"), QStringLiteral("4")});
+    Conc.LerEncerrante('L', QStringLiteral("004"));
+    EXPECT_EQ(Conc.Encerrante.Codigo(), "4");
+    EXPECT_EQ(Conc.Encerrante.Valor(), 1000);
+    Conc.LerEncerrante('L', QStringLiteral("005"));
+    EXPECT_EQ(Conc.Encerrante.Codigo(), "005");
+    Sim.Simconc(
+        {QStringLiteral("codigo-encerrante"), QStringLiteral("004"), QStringLiteral("off")});
+    Conc.LerEncerrante('L', QStringLiteral("004"));
+    EXPECT_EQ(Conc.Encerrante.Codigo(), "004");
+    EXPECT_EQ(Conc.Encerrante.Valor(), 1000);
+}
+
 TEST_F(Simulador, RegistroVoltaA1DepoisDe9999) {
     EXPECT_EQ(Abastece({QStringLiteral("004"), QStringLiteral("1"), QStringLiteral("5"),
                         QStringLiteral("--registro"), QStringLiteral("9998")}),
