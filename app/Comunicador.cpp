@@ -9,6 +9,7 @@
 #include "capture/GravaAbastecimento.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "concentrator/ClassConcentrador.h"
+#include "concentrator/PublicacaoStatus.h"
 #include "data/DataSet.h"
 #include "data/DataSetEditavel.h"
 #include "data/Dialogos.h"

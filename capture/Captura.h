@@ -20,10 +20,3 @@ class TCaptura {
     // holds; the cycle then leaves its status pass for a later one.
     virtual bool EsperouBloqueio() const { return false; }
 };
-
-// One nozzle status publishing pass; raises on failure.
-class TPublicacaoStatus {
-  public:
-    virtual ~TPublicacaoStatus() = default;
-    virtual void AtualizaStatusBicos() = 0;
-};

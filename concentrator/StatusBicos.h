@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <functional>
 
-#include "capture/Captura.h"
+#include "concentrator/PublicacaoStatus.h"
 
 class TConcentrador;
 class TConexao;

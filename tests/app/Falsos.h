@@ -15,6 +15,7 @@
 #include "app/Comunicador.h"
 #include "capture/Captura.h"
 #include "concentrator/ClassConcentrador.h"
+#include "concentrator/PublicacaoStatus.h"
 #include "data/Erro.h"
 #include "data/Win1252.h"
 

@@ -1,0 +1,8 @@
+#pragma once
+
+// One nozzle status publishing pass; raises on failure.
+class TPublicacaoStatus {
+  public:
+    virtual ~TPublicacaoStatus() = default;
+    virtual void AtualizaStatusBicos() = 0;
+};
