@@ -25,7 +25,7 @@
 // would otherwise freeze the program's only thread.
 struct TLimitesConexao {
     int ConexaoSegundos = 5;   // a new attachment to a server
-    int ChamadaMs = 15000;     // any call to the server; past it the link is dropped
+    int ChamadaMs = 10000;     // any call to the server; past it the link is dropped
     int BloqueioSegundos = 5;  // a row another transaction holds (WaitOnLocks=True)
 };
 

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -107,6 +108,18 @@ class TEstacaoPrograma {
         m_processo.kill();  // SIGKILL
         ASSERT_TRUE(m_processo.waitForFinished(10000));
         m_processo.readAll();
+    }
+    // SIGTERM, and how long the program took to end (-1: it did not).
+    qint64 TerminaEmMs(int limiteMs) {
+        QElapsedTimer relogio;
+        relogio.start();
+        m_processo.terminate();
+        if (!m_processo.waitForFinished(limiteMs))
+            return -1;
+        EXPECT_EQ(m_processo.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(m_processo.exitCode(), 0);
+        m_processo.readAll();
+        return relogio.elapsed();
     }
     // SIGTERM: the tray menu's "&Sair", after the cycle in progress.
     void Termina() {
@@ -246,6 +259,13 @@ class TServidorProprio {
         EXPECT_TRUE(ok) << acao.toStdString() << ": " << p.readAll().toStdString();
         return ok;
     }
+    // SIGSTOP freezes it as a hung server or a pulled cable leaves a link;
+    // SIGCONT brings it back.
+    bool Sinal(int sinal) {
+        QFile f(QDir(m_pasta.path()).filePath(QStringLiteral("firebird.pid")));
+        const qint64 pid = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+        return pid > 0 && ::kill(pid_t(pid), sinal) == 0;
+    }
     static QString Endereco(const QString& arquivo) {
         return QStringLiteral("127.0.0.1/%1:%2").arg(COMUNICADOR_RESISTENCIA_PORTA).arg(arquivo);
     }
@@ -363,6 +383,67 @@ TEST(Resistencia, ProgramaMortoComSigkillNenhumAbastecimentoSePerdeNemDuplica) {
         rodadas, comPendentes, int(e.Sim.Entregas().size()));
     Imprime("sigkill", c);
     EXPECT_GE(rodadas, 10);
+    EXPECT_EQ(c.Perdidos, 0);
+    EXPECT_EQ(c.Duplicados, 0);
+    EXPECT_EQ(c.Estranhos, 0);
+    EXPECT_EQ(c.Gravados, c.Entregues);
+    EXPECT_FALSE(QFile::exists(e.ArquivoPrograma(TDiarioAbastecimentos::NomeArquivoRetidos())));
+}
+
+// The server frozen mid-stream (SIGSTOP) while fuelings come in: the program
+// gives up the call at its bound instead of hanging, ends within the bound
+// when asked to while the server is still silent, and once the server is
+// back every fueling handed over is stored exactly once.
+TEST(Resistencia, ServidorCongeladoNaoPrendeOProgramaNemPerdeAbastecimento) {
+    TEstacaoPrograma e;
+    TServidorProprio servidor;
+    ASSERT_TRUE(servidor.Executa(QStringLiteral("start")));
+    e.DefineBanco(TServidorProprio::Endereco(e.Arquivo), SenhaServidorTeste());
+    const char* bicos[] = {"004", "005", "068"};
+    int proximo = 0;
+    for (int i = 0; i < 3; ++i)
+        e.Abastece(bicos[proximo++ % 3]);
+    e.Inicia();
+    ASSERT_TRUE(e.EsperaDrenar(60000)) << e.LinhasErro().join(u'\n').toStdString();
+
+    struct TDescongela {
+        TServidorProprio& s;
+        ~TDescongela() { s.Sinal(SIGCONT); }
+    } descongela{servidor};
+
+    // Frozen for longer than the call bound, with fuelings coming in.
+    ASSERT_TRUE(servidor.Sinal(SIGSTOP));
+    for (int i = 0; i < 6; ++i) {
+        e.Abastece(bicos[proximo++ % 3]);
+        QThread::msleep(2500);
+    }
+    ASSERT_TRUE(e.Rodando()) << e.Saida().toStdString();
+    ASSERT_TRUE(servidor.Sinal(SIGCONT));
+    for (int i = 0; i < 3; ++i)
+        e.Abastece(bicos[proximo++ % 3]);
+    ASSERT_TRUE(e.EsperaDrenar(90000)) << "fila " << e.NaFila() << "\n"
+                                       << e.LinhasErro().join(u'\n').toStdString();
+
+    // Frozen again, and the program asked to end while it is.
+    ASSERT_TRUE(servidor.Sinal(SIGSTOP));
+    e.Abastece(bicos[proximo++ % 3]);
+    QThread::msleep(3000);
+    const qint64 fim = e.TerminaEmMs(40000);
+    std::printf("servidor congelado: o programa terminou %lld ms depois do pedido\n",
+                static_cast<long long>(fim));
+    EXPECT_GE(fim, 0) << "a frozen server held the program";
+    EXPECT_LT(fim, 20000);
+    ASSERT_TRUE(servidor.Sinal(SIGCONT));
+
+    e.Inicia();
+    ASSERT_TRUE(e.EsperaDrenar(90000)) << "fila " << e.NaFila() << "\n"
+                                       << e.LinhasErro().join(u'\n').toStdString();
+    e.Termina();
+    const TContagem c = e.Confere(SenhaServidorTeste());
+    Imprime("servidor congelado", c);
+    for (const QString& l : e.LinhasErro())
+        std::printf("  %s\n", l.toLocal8Bit().constData());
+    EXPECT_GE(c.Entregues, 10);
     EXPECT_EQ(c.Perdidos, 0);
     EXPECT_EQ(c.Duplicados, 0);
     EXPECT_EQ(c.Estranhos, 0);

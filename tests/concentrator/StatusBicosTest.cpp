@@ -215,6 +215,30 @@ TEST_F(Publicacao, FalhaNoSegundoCodigoDaPosicao5GuardaOQueVeioAntes) {
         QStringLiteral("-"));
 }
 
+// A commit the database refuses: nothing of the pass survives and the
+// refusal is raised; the next pass writes every letter again.
+TEST_F(Publicacao, ConfirmacaoRecusadaDesfazAPassagemInteiraELevanta) {
+    Executa("CREATE EXCEPTION E_Confirma 'confirmacao recusada'");
+    Executa(
+        "CREATE TRIGGER T_Confirma ON TRANSACTION COMMIT AS BEGIN "
+        "IF (EXISTS(SELECT 1 FROM Bombas WHERE statusbico = 'B')) THEN "
+        "EXCEPTION E_Confirma; END");
+    try {
+        Passa(QStringLiteral("LB"));
+        ADD_FAILURE() << "a refused commit raised nothing";
+    } catch (const EErroBanco& e) {
+        EXPECT_TRUE(e.Mensagem().contains(QStringLiteral("confirmacao recusada")))
+            << e.Mensagem().toStdString();
+    }
+    EXPECT_FALSE(conexao.InTransaction());
+    EXPECT_TRUE(Escritas().isEmpty());
+    EXPECT_EQ(
+        ValorSql(banco, QStringLiteral("Select statusbico From Bombas Where CodBico = '004'")),
+        QStringLiteral("-"));
+    Passa(QStringLiteral("LL"));
+    EXPECT_EQ(Escritas().size(), 8);
+}
+
 TEST_F(Publicacao, TransacaoDeUmaTelaNaoEhConfirmadaPelaPassagem) {
     auto tela = std::make_unique<TTransacao>(conexao, TDonoTransacao::Tela);
     Passa(QStringLiteral("L"));
