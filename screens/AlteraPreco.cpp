@@ -19,6 +19,7 @@
 #include "data/Erro.h"
 #include "data/Transacao.h"
 #include "data/Utilitarios.h"
+#include "screens/GradeBicos.h"
 
 QPointer<TFAlteraPreco> FAlteraPreco;
 
@@ -88,22 +89,15 @@ TFAlteraPreco::TFAlteraPreco(TAmbienteTela ambiente, QWidget* pai)
     static_cast<QFrame*>(Panel1)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setGeometry(0, 0, 429, 203);
 
-    GridBombas = new QTableWidget(1, 4, Panel1);
-    GridBombas->setObjectName(QStringLiteral("GridBombas"));
+    GridBombas = CriaGridBombas(4, Panel1);
     auto* camada = new QVBoxLayout(Panel1);
     camada->setContentsMargins(1, 1, 1, 1);
     camada->addWidget(GridBombas);
-    GridBombas->setFrameShape(QFrame::NoFrame);
     GridBombas->setColumnHidden(ColConcentrador, true);
     GridBombas->setColumnWidth(ColBico, 65);
     GridBombas->setColumnWidth(ColDescricao, 253);
     GridBombas->setColumnWidth(ColPreco, 89);
-    GridBombas->verticalHeader()->setVisible(false);
-    GridBombas->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GridBombas->verticalHeader()->setDefaultSectionSize(18);
     GridBombas->horizontalHeader()->setFixedHeight(18);
-    GridBombas->horizontalHeader()->setHighlightSections(false);
-    GridBombas->setShowGrid(true);
     GridBombas->setSelectionMode(QAbstractItemView::ExtendedSelection);
     GridBombas->setSelectionBehavior(QAbstractItemView::SelectItems);
     GridBombas->setEditTriggers(QAbstractItemView::AnyKeyPressed |

@@ -18,6 +18,7 @@
 #include "data/Utilitarios.h"
 #include "screens/AlteraPreco.h"
 #include "screens/FormBasico.h"
+#include "screens/GradeBicos.h"
 
 namespace {
 
@@ -60,20 +61,13 @@ TFBloqDesbBico::TFBloqDesbBico(TAmbienteTela ambiente, QWidget* pai)
     coluna->setContentsMargins(0, 0, 0, 0);
     coluna->setSpacing(0);
 
-    GridBombas = new QTableWidget(1, 5, this);
-    GridBombas->setObjectName(QStringLiteral("GridBombas"));
-    GridBombas->setFrameShape(QFrame::NoFrame);
+    GridBombas = CriaGridBombas(5, this);
     GridBombas->setColumnHidden(3, true);
     GridBombas->setColumnHidden(ColunaMarca, true);
     GridBombas->setColumnWidth(ColBico, 65);
     GridBombas->setColumnWidth(ColDescricao, 253);
     GridBombas->setColumnWidth(ColConcentrador, 89);
-    GridBombas->verticalHeader()->setVisible(false);
-    GridBombas->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GridBombas->verticalHeader()->setDefaultSectionSize(18);
     GridBombas->horizontalHeader()->setFixedHeight(18);
-    GridBombas->horizontalHeader()->setHighlightSections(false);
-    GridBombas->setShowGrid(true);
     // Whole rows are selected, so no cell is ever edited.
     GridBombas->setSelectionMode(QAbstractItemView::ExtendedSelection);
     GridBombas->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -238,13 +232,6 @@ bool TFBloqDesbBico::eventFilter(QObject* objeto, QEvent* evento) {
 
 void TFBloqDesbBico::keyPressEvent(QKeyEvent* evento) {
     // No Enter or Escape of its own: neither presses a button nor closes.
-    switch (evento->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            evento->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(evento);
-    }
+    if (!EngoleEnterEscape(evento))
+        QDialog::keyPressEvent(evento);
 }

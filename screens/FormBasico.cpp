@@ -10,6 +10,7 @@
 #include <QTextEdit>
 
 #include "data/Bde.h"
+#include "screens/GradeBicos.h"
 
 TFrmBasico::TFrmBasico(TAmbienteTela ambiente, QWidget* pai)
     : QDialog(pai), m_ambiente(std::move(ambiente)) {
@@ -299,15 +300,8 @@ bool TFrmBasico::event(QEvent* evento) {
 void TFrmBasico::keyPressEvent(QKeyEvent* evento) {
     // Enter and Escape belong to the form's own convention, not to the
     // dialog's default button and its rejection.
-    switch (evento->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            evento->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(evento);
-    }
+    if (!EngoleEnterEscape(evento))
+        QDialog::keyPressEvent(evento);
 }
 
 void TFrmBasico::showEvent(QShowEvent* evento) {

@@ -25,6 +25,7 @@
 #include "data/Transacao.h"
 #include "data/Utilitarios.h"
 #include "data/Win1252.h"
+#include "screens/GradeBicos.h"
 
 QPointer<TFTirarEncerrantes> FTirarEncerrantes;
 QString SqlEncerrante;
@@ -117,20 +118,13 @@ void TFTirarEncerrantes::MontaTela() {
     auto* layout = new QVBoxLayout(Panel1);
     layout->setContentsMargins(1, 1, 1, 1);
 
-    GridBombas = new QTableWidget(1, ColunasGrid, Panel1);
-    GridBombas->setObjectName(QStringLiteral("GridBombas"));
-    GridBombas->setFrameShape(QFrame::NoFrame);
-    GridBombas->verticalHeader()->hide();
-    GridBombas->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GridBombas->verticalHeader()->setDefaultSectionSize(18);
-    GridBombas->horizontalHeader()->setHighlightSections(false);
+    GridBombas = CriaGridBombas(ColunasGrid, Panel1);
     GridBombas->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int larguras[] = {65, 225, 86, 83, 82};
     for (int c = 0; c < 5; ++c)
         GridBombas->setColumnWidth(c, larguras[c]);
     GridBombas->setColumnHidden(ColConcentrador, true);
     GridBombas->setColumnHidden(ColMarca, true);
-    GridBombas->setShowGrid(true);
     GridBombas->setSelectionMode(QAbstractItemView::ContiguousSelection);
     GridBombas->setSelectionBehavior(QAbstractItemView::SelectItems);
     GridBombas->setEditTriggers(QAbstractItemView::NoEditTriggers);
