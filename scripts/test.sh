@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: the normal build and the
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; in between, every fuzz
+# target runs over its corpus for a bounded time (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,4 +17,7 @@ for preset in normal sanitize; do
     cmake --build --preset "$preset"
     echo "== tests: $preset"
     ctest --preset "$preset" -j2 --timeout 900
+    if [ "$preset" = normal ]; then
+        bash scripts/fuzz.sh
+    fi
 done
