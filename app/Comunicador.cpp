@@ -296,7 +296,7 @@ void TComunicador::LeConcentradorTimer() {
         try {
             // What earlier cycles could not store goes first; while some of
             // it is still pending the next fueling stays in the concentrator.
-            if (m_captura->RetomaPendentes()) {
+            if (m_captura->DiscoDisponivel() && m_captura->RetomaPendentes()) {
                 if (UsaFid) {
                     const TAbastecimentoFid registro = Concentrador->GetLeAbastecimentoFID();
                     m_captura->ProcessaAbastecimentoFID(registro);

@@ -13,6 +13,10 @@ class TCaptura {
     // What a previous run left unstored, read at start-up once the database
     // is open; raises when it cannot be read.
     virtual void CarregaPendentes() {}
+    // Whether a fueling taken from the concentrator now could be written down
+    // first (room on the disk, a folder that can be written). While not,
+    // nothing is read or stored: the fuelings wait in the concentrator.
+    virtual bool DiscoDisponivel() { return true; }
     // Stores again, oldest first, what earlier cycles or runs could not.
     // False while something is still pending: no new record may be read then.
     virtual bool RetomaPendentes() { return true; }

@@ -46,6 +46,28 @@ void TCapturaComDiario::CarregaPendentes() {
     m_controle.clear();
 }
 
+bool TCapturaComDiario::DiscoDisponivel() {
+    const bool cabe = m_diario.CabeRegistro();
+    if (cabe == !m_semDisco)
+        return cabe;
+    m_semDisco = !cabe;
+    // One line when it starts and one when it ends, where the error log can
+    // still be written; never a box each cycle.
+    try {
+        m_log.GravaLogErro(
+            cabe
+                ? QStringLiteral("Há espaço de novo para o arquivo ") +
+                      TDiarioAbastecimentos::NomeArquivo() +
+                      QStringLiteral(": a leitura dos abastecimentos foi retomada")
+                : QStringLiteral("Sem espaço em disco ou sem permissão de gravação para o "
+                                 "arquivo ") +
+                      TDiarioAbastecimentos::NomeArquivo() +
+                      QStringLiteral(": os abastecimentos ficam no concentrador até haver espaço"));
+    } catch (...) {
+    }
+    return cabe;
+}
+
 bool TCapturaComDiario::RetomaPendentes() {
     m_esperouBloqueio = false;
     std::vector<std::int64_t> numeros;

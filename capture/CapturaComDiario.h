@@ -35,6 +35,7 @@ class TCapturaComDiario final : public TCaptura {
     void ProcessaAbastecimentoFID(const TAbastecimentoFid& registro) override;
     void CarregaPendentes() override;
     bool RetomaPendentes() override;
+    bool DiscoDisponivel() override;
     bool EsperouBloqueio() const override { return m_esperouBloqueio; }
 
     TDiarioAbastecimentos& Diario() { return m_diario; }
@@ -64,4 +65,5 @@ class TCapturaComDiario final : public TCaptura {
     TDiarioAbastecimentos m_diario;
     std::map<std::int64_t, TControle> m_controle;
     bool m_esperouBloqueio = false;
+    bool m_semDisco = false;
 };

@@ -1,10 +1,12 @@
 #include "capture/DiarioAbastecimentos.h"
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cctype>
@@ -129,9 +131,18 @@ void TDiarioAbastecimentos::Reescreve() {
 void TDiarioAbastecimentos::Acrescenta(const QString& arquivo, const QByteArray& linha,
                                        bool sincroniza) {
     const QByteArray caminho = QFile::encodeName(Caminho(arquivo));
+    const auto falha = [&](int fd) {
+        m_erroSistema = errno;
+        if (fd >= 0)
+            ::close(fd);
+        errno = m_erroSistema;
+        return EErro(ErroArquivo(Caminho(arquivo)));
+    };
+    m_erroSistema = 0;
     const int fd = ::open(caminho.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw EErro(ErroArquivo(Caminho(arquivo)));
+        throw falha(fd);
+    const off_t antes = ::lseek(fd, 0, SEEK_END);
     qsizetype escrito = 0;
     while (escrito < linha.size()) {
         const ssize_t n =
@@ -139,20 +150,55 @@ void TDiarioAbastecimentos::Acrescenta(const QString& arquivo, const QByteArray&
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            // No part of a line is left behind to run into the next one.
             const int erro = errno;
-            ::close(fd);
+            if (antes >= 0)
+                (void)::ftruncate(fd, antes);
             errno = erro;
-            throw EErro(ErroArquivo(Caminho(arquivo)));
+            throw falha(fd);
         }
         escrito += n;
     }
-    if (sincroniza && ::fdatasync(fd) != 0) {
-        const int erro = errno;
-        ::close(fd);
-        errno = erro;
-        throw EErro(ErroArquivo(Caminho(arquivo)));
-    }
+    if (sincroniza && ::fdatasync(fd) != 0)
+        throw falha(fd);
     ::close(fd);
+}
+
+bool TDiarioAbastecimentos::CabeRegistro() {
+    const QByteArray pasta = QFile::encodeName(m_diretorio);
+    if (::access(pasta.constData(), W_OK) != 0)
+        return false;
+    const QByteArray diario = QFile::encodeName(Caminho(NomeArquivo()));
+    if (::access(diario.constData(), F_OK) == 0 && ::access(diario.constData(), W_OK) != 0)
+        return false;
+    if (!RefazReserva())
+        return false;
+    struct statvfs disco {};
+    if (::statvfs(pasta.constData(), &disco) != 0)
+        return false;
+    return qint64(disco.f_bavail) * qint64(disco.f_frsize) >= EspacoMinimo;
+}
+
+bool TDiarioAbastecimentos::RefazReserva() {
+    const QString caminho = Caminho(NomeArquivoReserva());
+    if (QFileInfo(caminho).size() == TamanhoReserva)
+        return true;
+    const QByteArray nome = QFile::encodeName(caminho);
+    const int fd = ::open(nome.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    // Blocks really taken, not a sparse file that would free nothing.
+    const bool ok = ::posix_fallocate(fd, 0, TamanhoReserva) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok)
+        ::unlink(nome.constData());
+    return ok;
+}
+
+void TDiarioAbastecimentos::LiberaReserva() {
+    ::unlink(QFile::encodeName(Caminho(NomeArquivoReserva())).constData());
 }
 
 std::int64_t TDiarioAbastecimentos::Registra(const QByteArray& bytes, bool fid) {
@@ -161,7 +207,17 @@ std::int64_t TDiarioAbastecimentos::Registra(const QByteArray& bytes, bool fid) 
     e.Lido = m_relogio.Agora();
     e.Fid = fid;
     e.Bytes = bytes;
-    Acrescenta(NomeArquivo(), Linha(e), true);
+    try {
+        Acrescenta(NomeArquivo(), Linha(e), true);
+    } catch (const EErro&) {
+        // The disk filled between the check and this write: the reserve
+        // makes room for the line of a fueling that is already out of the
+        // concentrator.
+        if (m_erroSistema != ENOSPC && m_erroSistema != EDQUOT)
+            throw;
+        LiberaReserva();
+        Acrescenta(NomeArquivo(), Linha(e), true);
+    }
     ++m_proximo;
     m_pendentes.push_back(std::move(e));
     return m_pendentes.back().Numero;

@@ -38,6 +38,17 @@ class TDiarioAbastecimentos {
 
     static QString NomeArquivo() { return QStringLiteral("AbastecimentosPendentes"); }
     static QString NomeArquivoRetidos() { return QStringLiteral("AbastecimentosRetidos"); }
+    // Space set aside beside the journal: released when the disk fills, so
+    // the line of a fueling already taken from the concentrator still fits.
+    static QString NomeArquivoReserva() { return QStringLiteral("AbastecimentosReserva"); }
+    static constexpr qint64 TamanhoReserva = 64 * 1024;
+    // Free space below which no new fueling is taken from the concentrator.
+    static constexpr qint64 EspacoMinimo = 32 * 1024;
+
+    // Whether a new fueling can be written down before it is read: the
+    // folder can be written, the reserve is in place and the disk has room
+    // beyond it. Never raises.
+    bool CabeRegistro();
 
     // Reads what a previous run left pending. A damaged line (a crash in the
     // middle of a write) is skipped with an error-log line.
@@ -60,10 +71,13 @@ class TDiarioAbastecimentos {
     void Acrescenta(const QString& arquivo, const QByteArray& linha, bool sincroniza);
     void Reescreve();
     QString Caminho(const QString& nome) const;
+    bool RefazReserva();
+    void LiberaReserva();
 
     QString m_diretorio;
     TRegistroLog& m_log;
     const TRelogio& m_relogio;
     std::vector<Entrada> m_pendentes;
     std::int64_t m_proximo = 1;
+    int m_erroSistema = 0;  // errno of the last failed write
 };

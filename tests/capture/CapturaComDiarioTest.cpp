@@ -9,8 +9,8 @@
 #include <memory>
 #include <utility>
 
-#include "RelogioFixo.h"
 #include "EstacaoTeste.h"
+#include "RelogioFixo.h"
 #include "capture/CapturaComDiario.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"

@@ -16,6 +16,7 @@
 #include "EstacaoTeste.h"
 #include "Posto.h"
 #include "RelogioFixo.h"
+#include "Tmpfs.h"
 #include "capture/CapturaComDiario.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -316,6 +317,46 @@ TEST_F(CicloComDiario, ReconexoesEspacadasEnquantoOBancoEstaFora) {
     c.LeConcentradorTimer();
     EXPECT_FALSE(c.BancoInacessivel());
     EXPECT_EQ(posto.ErrosLog().size(), 2);
+}
+
+// The program's disk full, or turned read-only: no fueling is taken from the
+// concentrator while its journal line could not be written; one error-log
+// line when that starts and one when it ends, no box; once space returns
+// everything waiting is stored.
+TEST_F(CicloComDiario, DiscoCheioDeixaOsAbastecimentosNoConcentradorAteHaverEspaco) {
+    TTmpfs disco(posto.Programa(), 1024);
+    if (!disco.Montado())
+        GTEST_SKIP() << "sem tmpfs aqui (" << disco.Erro() << ")";
+    TComunicador& c = Inicia(4);
+    c.LeConcentradorTimer();
+    ASSERT_EQ(Linhas(), 1);
+
+    disco.Enche(8 * 1024);
+    for (int ciclo = 0; ciclo < 3; ++ciclo)
+        c.LeConcentradorTimer();
+    EXPECT_EQ(Concentrador->Leituras, 1) << "nothing taken that could not be written down";
+    EXPECT_EQ(Linhas(), 1);
+    QStringList erros = posto.ErrosLog();
+    ASSERT_EQ(erros.size(), 1) << erros.join(u'\n').toStdString();
+    EXPECT_TRUE(erros[0].contains(QStringLiteral("Sem espaço em disco")));
+
+    disco.Esvazia();
+    c.LeConcentradorTimer();
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(), 3);
+    erros = posto.ErrosLog();
+    ASSERT_EQ(erros.size(), 2);
+    EXPECT_TRUE(erros[1].contains(QStringLiteral("Há espaço de novo")));
+
+    // Read-only: the same rule; the error log cannot take its line then.
+    ASSERT_TRUE(disco.SomenteLeitura(true));
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Concentrador->Leituras, 3);
+    ASSERT_TRUE(disco.SomenteLeitura(false));
+    c.LeConcentradorTimer();
+    EXPECT_EQ(Linhas(), 4);
+    EXPECT_TRUE(posto.Dialogos.Caixas.empty());
+    EXPECT_TRUE(posto.Relatados.isEmpty());
 }
 
 }  // namespace

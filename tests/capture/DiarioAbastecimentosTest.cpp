@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "RelogioFixo.h"
+#include "Tmpfs.h"
 #include "capture/DiarioAbastecimentos.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
@@ -133,6 +135,39 @@ TEST_F(Diario, ArquivoQueNaoSeGravaLevantaErro) {
     diario.Carrega();
     EXPECT_THROW(diario.Registra("\x01", false), EErro);
     EXPECT_FALSE(diario.TemPendentes());
+}
+
+// The disk fills between the check and the write of a fueling already taken
+// from the concentrator: the reserve gives its room to that line. Until space
+// returns, no other fueling may be taken.
+TEST_F(Diario, ReservaDaLugarAoRegistroQuandoODiscoEnche) {
+    TTmpfs disco(pasta.path(), 512);
+    if (!disco.Montado())
+        GTEST_SKIP() << "sem tmpfs aqui (" << disco.Erro() << ")";
+    auto diario = Novo();
+    diario.Carrega();
+    ASSERT_TRUE(diario.CabeRegistro());
+    EXPECT_EQ(QFileInfo(Arquivo(TDiarioAbastecimentos::NomeArquivoReserva())).size(),
+              TDiarioAbastecimentos::TamanhoReserva);
+
+    disco.Enche(0);
+    const QByteArray registro(144, '\x01');
+    const std::int64_t n = diario.Registra(registro, false);
+    EXPECT_FALSE(QFile::exists(Arquivo(TDiarioAbastecimentos::NomeArquivoReserva())));
+    EXPECT_FALSE(diario.CabeRegistro()) << "no room to set the reserve aside again";
+
+    disco.Esvazia();
+    EXPECT_TRUE(diario.CabeRegistro());
+    auto relido = Novo();
+    relido.Carrega();
+    ASSERT_EQ(relido.Pendentes().size(), 1u);
+    EXPECT_EQ(relido.Pendentes()[0].Numero, n);
+    EXPECT_EQ(relido.Pendentes()[0].Bytes, registro);
+
+    ASSERT_TRUE(disco.SomenteLeitura(true));
+    EXPECT_FALSE(diario.CabeRegistro()) << "a folder that cannot be written";
+    ASSERT_TRUE(disco.SomenteLeitura(false));
+    EXPECT_TRUE(diario.CabeRegistro());
 }
 
 }  // namespace
