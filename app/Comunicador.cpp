@@ -6,6 +6,7 @@
 
 #include "capture/ApagaAbastecimentos.h"
 #include "capture/Captura.h"
+#include "capture/EstruturaBanco.h"
 #include "capture/GravaAbastecimento.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "concentrator/ClassConcentrador.h"
@@ -135,6 +136,12 @@ void TComunicador::FormCreate() {
         if (!CnVarmeno.Connected())
             CnVarmeno.Open();
         ParaPosto->Open();
+        // A table or column the management software's database lacks is
+        // told now, not by every fueling that fails on it.
+        const QStringList faltas = EstruturaQueFalta(
+            CnVarmeno, CampoParaPosto(QStringLiteral("visualizastatusbomba")) == kSim);
+        if (!faltas.isEmpty())
+            throw EErro(TextoEstruturaQueFalta(faltas));
         SequenciaAbast->Open();
         // What a previous run could not store; the first cycle stores it.
         if (m_captura)

@@ -296,10 +296,58 @@ TEST(Inicializacao, CaminhoIniQueNaoSeLeAvisaComOMotivoEmVezDeSerTidoPorVazio) {
     EXPECT_TRUE(caixas[0].Texto.contains(QStringLiteral("Caminho.ini")));
 }
 
+// A station database without a table or column the capture or the status
+// publishing uses: start-up names what is missing, logs it and ends, instead
+// of failing every fueling later.
+TEST(Inicializacao, EstruturaQueFaltaNoBancoENomeadaEAPartidaTermina) {
+    const struct {
+        const char* Nome;
+        const char* Sql;
+        const char* Falta;
+    } casos[] = {
+        {"tabela", "DROP TABLE MvAbast", "tabela MVABAST"},
+        {"coluna", "ALTER TABLE Bombas DROP CodTanque", "coluna BOMBAS.CODTANQUE"},
+        {"coluna do status", "ALTER TABLE Bombas DROP statusbico", "coluna BOMBAS.STATUSBICO"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.Nome);
+        TPosto posto;
+        TParaPosto p;
+        p.VisualizaStatus = QStringLiteral("S");
+        posto.Prepara(p);
+        ExecutaSql(posto.Banco, QString::fromLatin1(c.Sql) + QStringLiteral("; COMMIT;"));
+        TComunicador& comunicador = posto.Cria();
+        comunicador.FormCreate();
+        const QString texto = QStringLiteral("O banco de dados não tem o que o comunicador usa: ") +
+                              QLatin1String(c.Falta);
+        ASSERT_EQ(posto.Dialogos.Caixas.size(), 1u);
+        EXPECT_EQ(posto.Dialogos.Caixas[0].Tipo, TTipoMensagem::Erro);
+        EXPECT_EQ(posto.Dialogos.Caixas[0].Texto, texto);
+        EXPECT_EQ(posto.ErrosLog(), QStringList{TPosto::Carimbo() +
+                                                QStringLiteral("Erro na inicialização: ") + texto});
+        EXPECT_EQ(posto.Janela.PedidosFechamento, 1);
+        EXPECT_FALSE(comunicador.LeConcentrador.isActive());
+        EXPECT_FALSE(comunicador.Concentrador) << "the concentrator is never touched";
+    }
+}
+
 TEST(Inicializacao, FalhaDaLimpezaMostraAvisoGravaLogEAPartidaTermina) {
     TPosto posto;
     posto.Prepara();
-    ExecutaSql(posto.Banco, QStringLiteral("DROP TABLE MvAbast; COMMIT;"));
+    // An old issued fueling that the database refuses to delete.
+    ExecutaSql(posto.Banco,
+               QStringLiteral("INSERT INTO MvAbast (Data, Hora, CodBico, Emitido) "
+                              "VALUES ('01.01.2024', '10:00:00', '01', 'S');"
+                              "CREATE EXCEPTION E_Apaga 'exclusao recusada'; COMMIT;"));
+    {
+        TConexao conexao;
+        ConfiguraConexaoTeste(conexao, posto.Banco);
+        TQuery gatilho;
+        gatilho.SetConnection(&conexao);
+        gatilho.SetSQL(QStringLiteral(
+            "CREATE TRIGGER T_Apaga FOR MvAbast BEFORE DELETE AS BEGIN EXCEPTION E_Apaga; END"));
+        gatilho.ExecSQL();
+    }
     GravaTexto(posto.Programa() + QStringLiteral("VarmenoECF.INI"),
                QStringLiteral("[POSTO]\r\nUSA_FID=S\r\n"));
     TComunicador& c = posto.Cria();
