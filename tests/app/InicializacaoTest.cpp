@@ -331,6 +331,45 @@ TEST(Inicializacao, EstruturaQueFaltaNoBancoENomeadaEAPartidaTermina) {
     }
 }
 
+// Caminho.ini as a station may have it broken: binary bytes, no section, a
+// path to nothing. Start-up asks, reports and ends, as with any database out
+// of reach; nothing crashes and the concentrator is never opened.
+TEST(Inicializacao, CaminhoIniEstragadoTerminaAPartidaComAvisoELinhaDeLog) {
+    const struct {
+        const char* Nome;
+        QByteArray Conteudo;
+    } casos[] = {
+        {"bytes binarios",
+         QByteArray("\x00\xff\xfe[DATABASE\x00ESTOQUE]\r\nCAMINHO=\x01\x02\x80\r\n\xff", 30)},
+        {"sem secao", QByteArray("CAMINHO=/tmp/x.fdb\r\nUSUARIO=SYSDBA\r\n")},
+        {"caminho inexistente",
+         QByteArray("[DATABASEESTOQUE]\r\nCAMINHO=/nao/existe/posto.fdb\r\nUSUARIO=SYSDBA\r\n")},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.Nome);
+        TPosto posto;
+        posto.Prepara();
+        QFile ini(posto.Trabalho() + QStringLiteral("Caminho.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(c.Conteudo);
+        ini.close();
+        TComunicador& comunicador = posto.Cria();
+        comunicador.FormCreate();
+        const auto& caixas = posto.Dialogos.Caixas;
+        ASSERT_EQ(caixas.size(), 2u);
+        EXPECT_EQ(
+            caixas[0].Texto,
+            QStringLiteral("Impossível conectar ao banco de dados. \rDeseja tentar novamente?"));
+        EXPECT_EQ(caixas[1].Tipo, TTipoMensagem::Erro);
+        EXPECT_FALSE(caixas[1].Texto.isEmpty());
+        EXPECT_EQ(posto.ErrosLog(),
+                  QStringList{TPosto::Carimbo() + QStringLiteral("Erro na inicialização: ") +
+                              caixas[1].Texto});
+        EXPECT_EQ(posto.Janela.PedidosFim, 1);
+        EXPECT_FALSE(comunicador.Concentrador);
+    }
+}
+
 TEST(Inicializacao, FalhaDaLimpezaMostraAvisoGravaLogEAPartidaTermina) {
     TPosto posto;
     posto.Prepara();
