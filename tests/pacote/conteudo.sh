@@ -30,6 +30,7 @@ esperado_programa="\
 -rw-r--r-- root/root ./usr/share/doc/comunicador-posto/copyright
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/comunicador-posto.svg
 -rw-r--r-- root/root ./usr/share/lintian/overrides/comunicador-posto
+-rw-r--r-- root/root ./opt/comunicador-posto/qt.conf
 -rwxr-xr-x root/root ./opt/comunicador-posto/comunicador"
 esperado_simulador="\
 -rw-r--r-- root/root ./opt/comunicador-posto/libCompanytec.so
@@ -41,6 +42,13 @@ esperado_simulador="\
     falha "arquivos do programa:"$'\n'"$(arquivos "$programa")"
 [ "$(arquivos "$simulador")" = "$(sort <<<"$esperado_simulador")" ] ||
     falha "arquivos do simulador:"$'\n'"$(arquivos "$simulador")"
+# Qt's plugin folders beside the program are root's and empty.
+for tipo in platforms platformthemes imageformats styles; do
+    dpkg-deb -c "$programa" | grep -q "^drwxr-xr-x root/root .* ./opt/comunicador-posto/$tipo/\$" ||
+        falha "pasta $tipo ausente"
+done
+grep -q "^Plugins=/" <(dpkg-deb --fsys-tarfile "$programa" | tar -xO ./opt/comunicador-posto/qt.conf) ||
+    falha "qt.conf sem Plugins absoluto"
 # Nothing in the archives is writable by group or others: the folder's group
 # permissions come from the maintainer script, never from the archive.
 for deb in "$programa" "$simulador"; do
@@ -87,6 +95,7 @@ for entrada in etc/xdg/autostart/comunicador-posto.desktop usr/share/application
     arquivo="$controle/raiz/$entrada"
     desktop-file-validate "$arquivo" || falha "desktop-file-validate $entrada"
     [ "$(sed -n 's/^Exec=//p' "$arquivo")" = /opt/comunicador-posto/comunicador ] || falha "Exec de $entrada"
+    [ "$(sed -n 's/^TryExec=//p' "$arquivo")" = /opt/comunicador-posto/comunicador ] || falha "TryExec de $entrada"
     [ "$(sed -n 's/^Path=//p' "$arquivo")" = /etc/comunicador-posto ] || falha "Path de $entrada"
     [ -f "$controle/raiz$(sed -n 's/^Path=//p' "$arquivo")/Caminho.ini" ] || falha "Caminho.ini fora de Path"
     [ -f "$controle/raiz/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$arquivo").svg" ] ||

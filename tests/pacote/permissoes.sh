@@ -75,7 +75,7 @@ como_membro "echo linha >'$dir/LogErroConcentrador'" || falha "o membro do grupo
 como_membro "rm '$dir/LogErroConcentrador'" || falha "o membro não remove o próprio arquivo"
 
 # What the sticky bit is for: root's files stay as root installed them.
-for arquivo in comunicador libCompanytec.so; do
+for arquivo in comunicador libCompanytec.so qt.conf; do
     alvo="$dir/$arquivo"
     antes="$(sha256sum <"$alvo")"
     como_membro "mv '$alvo' '$dir/outro'" && falha "o membro renomeou $arquivo"
@@ -85,6 +85,10 @@ for arquivo in comunicador libCompanytec.so; do
     [ "$(stat -c %U "$alvo")" = root ] && [ "$(sha256sum <"$alvo")" = "$antes" ] ||
         falha "$arquivo mudou"
 done
+
+# Qt loads plugins from folders beside the program: root's, closed to the group.
+como_membro "echo x >'$dir/platforms/libqxcb.so'" && falha "o membro criou um plugin"
+como_membro "mv '$dir/platforms' '$dir/outra'" && falha "o membro renomeou a pasta de plugins"
 
 # The database password: the group reads Caminho.ini, nobody else does.
 ini="$raiz/etc/comunicador-posto/Caminho.ini"
