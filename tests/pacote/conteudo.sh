@@ -43,12 +43,13 @@ esperado_simulador="\
 [ "$(arquivos "$simulador")" = "$(sort <<<"$esperado_simulador")" ] ||
     falha "arquivos do simulador:"$'\n'"$(arquivos "$simulador")"
 # Qt's plugin folders beside the program are root's and empty.
+lista="$(dpkg-deb -c "$programa")"
 for tipo in platforms platformthemes imageformats styles; do
-    dpkg-deb -c "$programa" | grep -q "^drwxr-xr-x root/root .* ./opt/comunicador-posto/$tipo/\$" ||
+    grep -q "^drwxr-xr-x root/root .* ./opt/comunicador-posto/$tipo/\$" <<<"$lista" ||
         falha "pasta $tipo ausente"
 done
-grep -q "^Plugins=/" <(dpkg-deb --fsys-tarfile "$programa" | tar -xO ./opt/comunicador-posto/qt.conf) ||
-    falha "qt.conf sem Plugins absoluto"
+qtconf="$(dpkg-deb --fsys-tarfile "$programa" | tar -xO ./opt/comunicador-posto/qt.conf)"
+grep -q "^Plugins=/" <<<"$qtconf" || falha "qt.conf sem Plugins absoluto"
 # Nothing in the archives is writable by group or others: the folder's group
 # permissions come from the maintainer script, never from the archive.
 for deb in "$programa" "$simulador"; do
