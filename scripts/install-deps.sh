@@ -10,6 +10,7 @@ PACKAGES=(
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation xvfb xauth trayer xdotool imagemagick locales
+  dpkg-dev lintian desktop-file-utils
 )
 
 missing=()
