@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
                                                             c.DiretorioPrograma(), c.Relogio()));
         // The driver exists only once start-up has created it.
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
-            c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));
+            c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c, &c.Relogio()));
     };
     configuracao.Telas = std::make_shared<TLancadorTelasPrograma>();
     int codigo = 0;
