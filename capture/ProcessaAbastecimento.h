@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "capture/Captura.h"
+#include "capture/ContinuidadeAbastecimentos.h"
 #include "capture/GravaAbastecimento.h"
 
 class TConexao;
@@ -91,6 +92,7 @@ class TCapturaAbastecimento final : public TCaptura {
     const QString& MotivoFalha() const { return m_motivo; }
 
     TGravacaoAbastecimento& Gravacao() { return m_gravacao; }
+    TContinuidadeAbastecimentos& Continuidade() { return m_continuidade; }
 
   private:
     template <typename TRegistro>
@@ -98,9 +100,14 @@ class TCapturaAbastecimento final : public TCaptura {
     template <typename TRegistro>
     bool Existe(const TRegistro& registro);
     void ErroLeitura(const QString& mensagem, bool conexaoPerdida, bool bloqueio);
+    // Reads what came before from MvAbast, once, before the first fueling is
+    // stored; quiet on failure (the check waits for a later fueling) unless
+    // the link is gone.
+    void PreparaContinuidade();
 
     TAmbiente m_ambiente;
     TGravacaoAbastecimento m_gravacao;
+    TContinuidadeAbastecimentos m_continuidade;
     QString m_codigoConcentrador;
     // From the station parameters as loaded at start-up, read once.
     QString m_impreDescBico;

@@ -44,6 +44,8 @@ TAbastecimento Registro(int id) {
     TCampos c;
     c.Registro = id;
     c.Hora = QStringLiteral("10:%1").arg(id, 2, 10, QLatin1Char('0')).toStdString();
+    // One litre each: the totalizers follow one another.
+    c.Litros = 1;
     c.Encerrante = 1000 + id;
     return RegistroPadrao(c);
 }
