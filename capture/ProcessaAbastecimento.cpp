@@ -226,7 +226,7 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
 }
 
 void TCapturaAbastecimento::PreparaContinuidade() {
-    if (m_continuidade.Carregado())
+    if (!m_conferencia || m_continuidade.Carregado())
         return;
     try {
         m_continuidade.Carrega(m_ambiente.Conexao);

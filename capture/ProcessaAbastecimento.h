@@ -80,6 +80,9 @@ class TCapturaAbastecimento final : public TCaptura {
     bool JaGravado(const TAbastecimento& registro);
     bool JaGravado(const TAbastecimentoFid& registro);
 
+    // Off, no continuity check runs (fuelings stored out of their order).
+    void DefineConferencia(bool conferencia) { m_conferencia = conferencia; }
+
     // A record tried again after a failure shows no second error box.
     void DefineSilencioso(bool silencioso) { m_silencioso = silencioso; }
 
@@ -115,4 +118,5 @@ class TCapturaAbastecimento final : public TCaptura {
     TDesfechoCaptura m_desfecho = TDesfechoCaptura::SemAbastecimento;
     QString m_motivo;
     bool m_silencioso = false;
+    bool m_conferencia = true;
 };
