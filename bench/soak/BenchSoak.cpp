@@ -135,6 +135,18 @@ int main(int argc, char** argv) {
             "ciclo (status ligado): mediana %.2f ms, p99 %.2f ms, máximo %.2f ms\n",
             total, qPrintable(linhas), dialogos.Caixas.size(), linhasErro, rssInicio, rss100, total,
             rssFim, rssFim - rss100, mediana, p99, maior);
+        // Where the slow cycles are: per tenth of the run.
+        const std::size_t decimo = std::max<std::size_t>(1, ciclosMs.size() / 10);
+        for (std::size_t i = 0; i < ciclosMs.size(); i += decimo) {
+            const std::vector<double> parte(
+                ciclosMs.begin() + std::ptrdiff_t(i),
+                ciclosMs.begin() + std::ptrdiff_t(std::min(ciclosMs.size(), i + decimo)));
+            const auto lentos =
+                std::count_if(parte.begin(), parte.end(), [](double ms) { return ms > 20; });
+            std::printf("  ciclos %zu a %zu: mediana %.2f ms, p99 %.2f ms, acima de 20 ms: %td\n",
+                        i + 1, i + parte.size(), Percentil(parte, 0.5), Percentil(parte, 0.99),
+                        lentos);
+        }
         for (const auto& caixa : dialogos.Caixas)
             std::printf("caixa: %s\n", qPrintable(caixa.Texto));
         janela.close();
