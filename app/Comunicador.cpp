@@ -178,6 +178,8 @@ void TComunicador::FormCreate() {
         }
 
         ApagaAbastecimentosAntigos();
+        // What a previous run left shows before the first cycle.
+        AtualizaSituacao();
     } catch (const std::exception& e) {
         const QString motivo = MensagemDe(e);
         // The end request goes out even when the error log cannot be written.
@@ -268,6 +270,7 @@ void TComunicador::LeConcentradorTimer() {
     const auto fimDoCiclo = qScopeGuard([this] {
         LeConcentrador.start();
         m_cicloEmAndamento = false;
+        AtualizaSituacao();
         // A close asked for during the cycle runs now, after the cycle's work.
         auto pendentes = std::move(m_aoFimDoCiclo);
         m_aoFimDoCiclo.clear();
@@ -373,6 +376,24 @@ bool TComunicador::BancoAcessivel() {
     m_textoStatus = TextoStatusBancoInacessivel();
     m_ambiente.Janela->MostraStatus(m_textoStatus);
     return false;
+}
+
+TSituacaoEstacao TComunicador::Situacao() const {
+    TSituacaoEstacao s;
+    s.BancoInacessivel = m_bancoInacessivel;
+    if (m_captura) {
+        s.Pendentes = m_captura->TemPendentes();
+        s.Retidos = m_captura->TemRetidos();
+    }
+    return s;
+}
+
+void TComunicador::AtualizaSituacao() noexcept {
+    try {
+        m_ambiente.Janela->MostraSituacao(Situacao());
+    } catch (...) {
+        // The next cycle tells it again.
+    }
 }
 
 void TComunicador::ForaDoCiclo(std::function<void()> acao) {

@@ -24,6 +24,14 @@ class TPublicacaoStatus;
 class TQuery;
 class TRelogio;
 
+// Trouble the station should see without opening the window.
+struct TSituacaoEstacao {
+    bool BancoInacessivel = false;
+    bool Pendentes = false;  // fuelings in the journal, not yet stored
+    bool Retidos = false;    // kept records exist
+    bool operator==(const TSituacaoEstacao&) const = default;
+};
+
 // What the logic needs the main window to show or do.
 class TJanelaComunicador {
   public:
@@ -44,6 +52,8 @@ class TJanelaComunicador {
     virtual void FechaJanela() = 0;
     // Ends the event loop; a request made before the loop runs is kept.
     virtual void PedeFimAplicacao() = 0;
+    // After start-up and after every cycle.
+    virtual void MostraSituacao(const TSituacaoEstacao& /*situacao*/) {}
 };
 
 // Everything from outside that the logic uses.
@@ -96,6 +106,7 @@ class TComunicador final : public QObject, public TRegistroLog {
     // when it ends; panel 0 says so meanwhile.
     bool BancoAcessivel();
     bool BancoInacessivel() const { return m_bancoInacessivel; }
+    TSituacaoEstacao Situacao() const;
 
     void ApagaAbastecimentosAntigos();
 
@@ -154,6 +165,8 @@ class TComunicador final : public QObject, public TRegistroLog {
 
   private:
     void ProcessaEventos();
+    // Tells the window; a failure to find out is no reason to stop a cycle.
+    void AtualizaSituacao() noexcept;
 
     TAmbienteComunicador m_ambiente;
     TLogArquivos m_arquivos;

@@ -330,6 +330,15 @@ void TMenuPrin::MostraStatus(const QString& texto) {
     Painel0->setText(texto);
 }
 
+void TMenuPrin::MostraSituacao(const TSituacaoEstacao& situacao) {
+    m_icone->DefineAlertas(TAlertasBandeja{.BancoInacessivel = situacao.BancoInacessivel,
+                                           .Pendentes = situacao.Pendentes,
+                                           .Retidos = situacao.Retidos});
+    // Without a tray host the minimised window is what the station sees.
+    if (!m_usaBandeja)
+        setWindowIcon(m_icone->IconeAtual());
+}
+
 void TMenuPrin::PedeFechamento() {
     QMetaObject::invokeMethod(
         this, [this] { close(); }, Qt::QueuedConnection);

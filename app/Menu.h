@@ -119,6 +119,7 @@ class TMenuPrin final : public QMainWindow, private TJanelaComunicador {
     void PedeFechamento() override;
     void FechaJanela() override;
     void PedeFimAplicacao() override;
+    void MostraSituacao(const TSituacaoEstacao& situacao) override;
 
     TRelogioSistema m_relogioSistema;
     TDialogosQt m_dialogosQt;

@@ -6,6 +6,7 @@
 #include "app/LancadorTelas.h"
 #include "app/Menu.h"
 #include "app/SinaisTermino.h"
+#include "app/TravaExecucao.h"
 #include "capture/CapturaComDiario.h"
 #include "concentrator/StatusBicos.h"
 #include "data/DataSet.h"
@@ -24,6 +25,15 @@ int main(int argc, char** argv) {
     // Message boxes come and go while the window sits in the tray.
     aplicacao.setQuitOnLastWindowClosed(false);
 
+    // Held while the program runs, so the tools beside it know; a second
+    // copy of the program runs as before.
+    TTravaExecucao trava(QCoreApplication::applicationDirPath());
+    try {
+        trava.Adquire();
+    } catch (const std::exception&) {
+        // A folder that cannot hold the file: the program runs all the same.
+    }
+
     // Installed before start-up, handled once it has finished.
     TSinaisTermino sinais;
 
@@ -34,7 +44,7 @@ int main(int argc, char** argv) {
                                                             c.DiretorioPrograma(), c.Relogio()));
         // The driver exists only once start-up has created it.
         c.DefinePublicacaoStatus(std::make_unique<TStatusBicos>(
-            c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c));
+            c.CnVarmeno, [&c] { return c.Concentrador.get(); }, c, &c.Relogio()));
     };
     configuracao.Telas = std::make_shared<TLancadorTelasPrograma>();
     int codigo = 0;

@@ -23,4 +23,8 @@ class TCaptura {
     // Whether this cycle's storing waited in vain for a row another program
     // holds; the cycle then leaves its status pass for a later one.
     virtual bool EsperouBloqueio() const { return false; }
+    // Fuelings read but not yet stored, waiting for a later cycle.
+    virtual bool TemPendentes() const { return false; }
+    // Fuelings kept for a person because they could not be stored.
+    virtual bool TemRetidos() const { return false; }
 };

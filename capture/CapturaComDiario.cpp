@@ -1,5 +1,6 @@
 #include "capture/CapturaComDiario.h"
 
+#include <QFileInfo>
 #include <cstring>
 #include <vector>
 
@@ -212,4 +213,8 @@ void TCapturaComDiario::Conclui(std::int64_t numero) {
 void TCapturaComDiario::Retem(std::int64_t numero, const QString& motivo) {
     m_diario.Retem(numero, motivo);
     m_controle.erase(numero);
+}
+
+bool TCapturaComDiario::TemRetidos() const {
+    return QFileInfo(m_diario.Caminho(TDiarioAbastecimentos::NomeArquivoRetidos())).size() > 0;
 }

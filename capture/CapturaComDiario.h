@@ -37,8 +37,12 @@ class TCapturaComDiario final : public TCaptura {
     bool RetomaPendentes() override;
     bool DiscoDisponivel() override;
     bool EsperouBloqueio() const override { return m_esperouBloqueio; }
+    bool TemPendentes() const override { return m_diario.TemPendentes(); }
+    // The kept-records file holds something (a person may have emptied it).
+    bool TemRetidos() const override;
 
     TDiarioAbastecimentos& Diario() { return m_diario; }
+    const TDiarioAbastecimentos& Diario() const { return m_diario; }
     TCapturaAbastecimento& Captura() { return m_captura; }
 
   private:

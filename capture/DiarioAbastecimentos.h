@@ -65,12 +65,13 @@ class TDiarioAbastecimentos {
     bool TemPendentes() const { return !m_pendentes.empty(); }
     const std::vector<Entrada>& Pendentes() const { return m_pendentes; }
     const Entrada* Procura(std::int64_t numero) const;
+    // A file of this folder (NomeArquivo(), NomeArquivoRetidos()).
+    QString Caminho(const QString& nome) const;
 
   private:
     static QByteArray Linha(const Entrada& e);
     void Acrescenta(const QString& arquivo, const QByteArray& linha, bool sincroniza);
     void Reescreve();
-    QString Caminho(const QString& nome) const;
     bool RefazReserva();
     void LiberaReserva();
 

@@ -134,7 +134,7 @@ void TGravacaoAbastecimento::GravaAbastecimento(QString& hora, const TDadosAbast
         m_log.EscreveLinhaLog(a.Data, hora, a.CodBico, a.Litragem, a.Valor, a.PrecoUnit,
                               QString::number(LeSequencia()), QString::number(a.Id),
                               a.CodigoConcentrador);
-        if (a.Id == UltimoRegistroDoCiclo)
+        if (a.Id == UltimoRegistroDoCiclo && !m_semIncremento)
             IncrementaSequencia();
     } catch (...) {
         RelancaComMensagem(QStringLiteral("Erro ao Gravar o Abastecimento"));

@@ -65,6 +65,9 @@ class TGravacaoAbastecimento final {
     void IncrementaSequencia();
 
     bool RecarregaSequencia() const { return m_recarrega; }
+    // A fueling stored long after it was read (a kept record stored again)
+    // is out of the register cycle: register number 9999 moves nothing then.
+    void DefineSemIncremento(bool semIncremento) { m_semIncremento = semIncremento; }
     // Whether the last GravaAbastecimento reported a failed INSERT, and the
     // database's message.
     bool InsercaoFalhou() const { return m_insercaoFalhou; }
@@ -94,6 +97,7 @@ class TGravacaoAbastecimento final {
     TRegistroLog& m_log;
     TDialogos& m_dialogos;
     bool m_recarrega = false;
+    bool m_semIncremento = false;
     bool m_incrementoNaUnidade = false;
     bool m_insercaoFalhou = false;
     QString m_motivoInsercao;

@@ -1,6 +1,7 @@
 #include "capture/ProcessaAbastecimento.h"
 
 #include <QDate>
+#include <QScopeGuard>
 
 #include "data/Conexao.h"
 #include "data/DataSet.h"
@@ -82,8 +83,8 @@ QString DefeitoPermanente(const TAbastecimentoFid& registro) {
 TCapturaAbastecimento::TCapturaAbastecimento(TAmbiente ambiente)
     : m_ambiente(std::move(ambiente)),
       m_gravacao(m_ambiente.Conexao, m_ambiente.MvAbast, m_ambiente.ParaPosto,
-                 m_ambiente.SequenciaAbast, m_ambiente.UsaFid, m_ambiente.Log,
-                 m_ambiente.Dialogos) {}
+                 m_ambiente.SequenciaAbast, m_ambiente.UsaFid, m_ambiente.Log, m_ambiente.Dialogos),
+      m_continuidade(m_ambiente.Log) {}
 
 void TCapturaAbastecimento::ProcessaAbastecimento(const TAbastecimento& registro) {
     Processa(registro);
@@ -142,6 +143,15 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
     m_motivo.clear();
     if (!registro.Presente())
         return;
+    QString codBico;
+    // Once the fueling is stored or given up, whatever happened.
+    const auto confere = qScopeGuard([&] {
+        if (m_desfecho == TDesfechoCaptura::Gravado)
+            m_continuidade.Gravado(codBico, registro.Registro(), registro.TotalLitros(),
+                                   registro.Encerrante());
+        else
+            m_continuidade.Entregue(registro.Registro());
+    });
     if (Arredonda(registro.TotalLitros(), 2) == 0)
         return;
     if (Arredonda(registro.PU(), 2) == 0)
@@ -166,6 +176,8 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
             return;
         }
 
+        PreparaContinuidade();
+
         if (!m_impreDescBicoLido) {
             m_impreDescBico = m_ambiente.ParaPosto.AsString(QStringLiteral("ImpreDescBico"));
             m_impreDescBicoLido = true;
@@ -174,6 +186,7 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         TDadosAbastecimento a;
         a.Data = Texto(registro.Data());
         a.CodBico = bombas.AsString(QStringLiteral("CodBico"));
+        codBico = a.CodBico;
         a.Combustivel = bombas.AsString(m_impreDescBico == QLatin1String("S")
                                             ? QStringLiteral("DescricaoBico")
                                             : QStringLiteral("DescricaoProduto"));
@@ -209,6 +222,19 @@ void TCapturaAbastecimento::Processa(const TRegistro& registro) {
         ErroLeitura(MensagemDe(e), ConexaoCaiu(e, m_ambiente.Conexao), RegistroBloqueado(e));
     } catch (...) {
         ErroLeitura(QStringLiteral("Erro desconhecido"), !m_ambiente.Conexao.Connected(), false);
+    }
+}
+
+void TCapturaAbastecimento::PreparaContinuidade() {
+    if (!m_conferencia || m_continuidade.Carregado())
+        return;
+    try {
+        m_continuidade.Carrega(m_ambiente.Conexao);
+    } catch (const std::exception& e) {
+        // A lost link fails this fueling as any statement would; any other
+        // refusal leaves the check off and the storing as always.
+        if (ConexaoCaiu(e, m_ambiente.Conexao))
+            throw;
     }
 }
 

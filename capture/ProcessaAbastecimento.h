@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "capture/Captura.h"
+#include "capture/ContinuidadeAbastecimentos.h"
 #include "capture/GravaAbastecimento.h"
 
 class TConexao;
@@ -79,6 +80,9 @@ class TCapturaAbastecimento final : public TCaptura {
     bool JaGravado(const TAbastecimento& registro);
     bool JaGravado(const TAbastecimentoFid& registro);
 
+    // Off, no continuity check runs (fuelings stored out of their order).
+    void DefineConferencia(bool conferencia) { m_conferencia = conferencia; }
+
     // A record tried again after a failure shows no second error box.
     void DefineSilencioso(bool silencioso) { m_silencioso = silencioso; }
 
@@ -91,6 +95,7 @@ class TCapturaAbastecimento final : public TCaptura {
     const QString& MotivoFalha() const { return m_motivo; }
 
     TGravacaoAbastecimento& Gravacao() { return m_gravacao; }
+    TContinuidadeAbastecimentos& Continuidade() { return m_continuidade; }
 
   private:
     template <typename TRegistro>
@@ -98,9 +103,14 @@ class TCapturaAbastecimento final : public TCaptura {
     template <typename TRegistro>
     bool Existe(const TRegistro& registro);
     void ErroLeitura(const QString& mensagem, bool conexaoPerdida, bool bloqueio);
+    // Reads what came before from MvAbast, once, before the first fueling is
+    // stored; quiet on failure (the check waits for a later fueling) unless
+    // the link is gone.
+    void PreparaContinuidade();
 
     TAmbiente m_ambiente;
     TGravacaoAbastecimento m_gravacao;
+    TContinuidadeAbastecimentos m_continuidade;
     QString m_codigoConcentrador;
     // From the station parameters as loaded at start-up, read once.
     QString m_impreDescBico;
@@ -108,4 +118,5 @@ class TCapturaAbastecimento final : public TCaptura {
     TDesfechoCaptura m_desfecho = TDesfechoCaptura::SemAbastecimento;
     QString m_motivo;
     bool m_silencioso = false;
+    bool m_conferencia = true;
 };

@@ -410,6 +410,7 @@ void TConexao::Open() {
         c.Falha(e);
     }
     dpb->dispose();
+    ++m_ligacoes;
 }
 
 void TConexao::Close() {

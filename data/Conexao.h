@@ -45,6 +45,9 @@ class TConexao final {
     void Open();
     void Close();  // closing a closed connection does nothing
     bool Connected() const;
+    // Successful attachments since creation: a new value means a new link,
+    // so whatever was known about the database's state may be stale.
+    quint64 Ligacoes() const { return m_ligacoes; }
 
     bool InTransaction() const;
     void StartTransaction();
@@ -71,6 +74,7 @@ class TConexao final {
   private:
     QStringList m_parametros;
     std::unique_ptr<Impl> m_impl;
+    quint64 m_ligacoes = 0;
 };
 
 // A longer bound on the calls of one scope (a purge that may take long).

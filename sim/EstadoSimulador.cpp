@@ -145,6 +145,14 @@ QJsonObject EstadoParaJson(const TEstado& e) {
     o[QLatin1String("autoUltimo")] = static_cast<qint64>(e.AutoUltimo);
     o[QLatin1String("autoProximo")] = e.AutoProximo;
     o[QLatin1String("semente")] = static_cast<qint64>(e.Semente);
+    if (!e.ContinuoBicos.isEmpty()) {
+        QJsonArray continuo;
+        for (int c : e.ContinuoBicos)
+            continuo.append(c);
+        o[QLatin1String("continuoBicos")] = continuo;
+        o[QLatin1String("continuoProximo")] = e.ContinuoProximo;
+        o[QLatin1String("continuoMomento")] = static_cast<qint64>(e.ContinuoMomento);
+    }
     return o;
 }
 
@@ -177,6 +185,10 @@ TEstado EstadoDeJson(const QJsonObject& o) {
     e.AutoUltimo = o[QLatin1String("autoUltimo")].toInteger();
     e.AutoProximo = o[QLatin1String("autoProximo")].toInt();
     e.Semente = static_cast<std::uint32_t>(o[QLatin1String("semente")].toInteger(12345));
+    for (const auto& v : o[QLatin1String("continuoBicos")].toArray())
+        e.ContinuoBicos.append(v.toInt());
+    e.ContinuoProximo = o[QLatin1String("continuoProximo")].toInt();
+    e.ContinuoMomento = o[QLatin1String("continuoMomento")].toInteger();
     return e;
 }
 
@@ -254,6 +266,26 @@ void TEstado::GeraAutomatico(std::int64_t agoraMs) {
     a.Hora = agora.toString(QStringLiteral("HH:mm:ss")).toLatin1();
     TPendente& novo = Enfileira(std::move(a), std::nullopt);
     novo.Tag = QByteArrayLiteral("AUTO") + QByteArray::number(novo.Registro).rightJustified(4, '0');
+}
+
+void TEstado::GeraContinuo() {
+    if (ContinuoBicos.isEmpty() || !Fila.isEmpty())
+        return;
+    const int codigo = ContinuoBicos[ContinuoProximo % ContinuoBicos.size()];
+    ContinuoProximo = (ContinuoProximo + 1) % ContinuoBicos.size();
+    Semente = Semente * 1103515245u + 12345u;
+    TPendente a;
+    a.Codigo = codigo;
+    a.Litros = 5.0 + double((Semente >> 8) % 4000) / 100.0;  // 5.00 to 44.99
+    const auto preco = Precos.find(codigo);
+    const double pu = preco != Precos.end() ? preco->second : 5.899;
+    a.Preco = std::llround(pu * 10000.0);
+    a.Valor = std::llround(a.Litros * pu * 100.0) * 100;
+    const QDateTime momento = QDateTime::fromMSecsSinceEpoch(ContinuoMomento);
+    ContinuoMomento += 60000;
+    a.Data = momento.toString(QStringLiteral("dd/MM/yyyy")).toLatin1();
+    a.Hora = momento.toString(QStringLiteral("HH:mm:ss")).toLatin1();
+    Enfileira(std::move(a), std::nullopt);
 }
 
 QByteArray CodigoHex(int codigo) {

@@ -60,6 +60,12 @@ struct TEstado {
     std::int64_t AutoUltimo = 0;  // ms since the epoch
     int AutoProximo = 0;          // index into AutoBicos
     std::uint32_t Semente = 12345;
+    // Continuous feed for long runs: every read that finds the queue empty
+    // gets a fueling, round-robin over ContinuoBicos, each one minute after
+    // the previous one (a clock of its own), so no two share a second.
+    QList<int> ContinuoBicos;  // empty = off
+    int ContinuoProximo = 0;
+    std::int64_t ContinuoMomento = 0;  // ms since the epoch of the next one
 
     // Status bytes as LeStatus reports them: a blocked nozzle shows 5 at the
     // position of its channel.
@@ -70,6 +76,8 @@ struct TEstado {
     TPendente& Enfileira(TPendente abastecimento, std::optional<int> registro);
     // One automatic fueling when its interval has elapsed.
     void GeraAutomatico(std::int64_t agoraMs);
+    // One continuous-feed fueling when the queue is empty.
+    void GeraContinuo();
 };
 
 // Status position (1..48) of a decimal nozzle code, 0 when it has none.

@@ -106,10 +106,12 @@ std::int32_t Le(const char* nome, unsigned char* registro, bool fid) {
         sim::TEstado& e = s.Estado();
         const auto ultimoAuto = e.AutoUltimo;
         e.GeraAutomatico(QDateTime::currentMSecsSinceEpoch());
+        const auto proximoContinuo = e.ContinuoMomento;
+        e.GeraContinuo();
         const std::size_t tamanho = fid ? TAbastecimentoFid::Tamanho : TAbastecimento::Tamanho;
         // A fueling just generated is in the queue on disk before it is
         // handed over, so no hand-over names a fueling no state knows.
-        if (e.AutoUltimo != ultimoAuto)
+        if (e.AutoUltimo != ultimoAuto || e.ContinuoMomento != proximoContinuo)
             s.Salva();
         if (e.Fila.isEmpty()) {
             std::memset(registro, 0, tamanho);

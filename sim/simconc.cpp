@@ -30,6 +30,7 @@ const char* const Uso =
     "  mostra                      the whole state\n"
     "  auto SEGUNDOS [BICOS]       a fueling every SEGUNDOS on BICOS (e.g. 004,005,068)\n"
     "  auto off\n"
+    "  continuo BICOS | continuo off  a fueling at every read of an empty queue\n"
     "  encerrante BICO LITROS      sets a nozzle's totalizer\n"
     "  codigo-encerrante BICO TEXTO | codigo-encerrante BICO off\n"
     "                              code a reading of BICO reports instead of the asked one\n"
@@ -285,6 +286,16 @@ int Executa(const QString& pasta, const QByteArray& comando, TArgs& args) {
                 e.AutoBicos.append(Bico(b));
             e.AutoProximo = 0;
             e.AutoUltimo = QDateTime::currentMSecsSinceEpoch();
+        }
+    } else if (comando == "continuo") {
+        const QByteArray bicos = args.Proximo("BICOS");
+        e.ContinuoBicos.clear();
+        if (bicos != "off") {
+            for (const QByteArray& b : bicos.split(','))
+                e.ContinuoBicos.append(Bico(b));
+            e.ContinuoProximo = 0;
+            // Starts a year back, a minute apart: clear of any real fueling.
+            e.ContinuoMomento = QDateTime::currentDateTime().addYears(-1).toMSecsSinceEpoch();
         }
     } else if (comando == "encerrante") {
         const int c = Bico(args.Proximo("BICO"));

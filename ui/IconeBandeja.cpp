@@ -5,8 +5,10 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "ui/Icones.h"
+
 TIconeBandeja::TIconeBandeja(const QIcon& icone, QObject* dono)
-    : QObject(dono), m_menu(std::make_unique<QMenu>()) {
+    : QObject(dono), m_menu(std::make_unique<QMenu>()), m_normal(icone), m_alerta(IconeAlerta()) {
     m_menu->setObjectName(QStringLiteral("PopupMenu1"));
     m_abrir = m_menu->addAction(QStringLiteral("&Abrir"));
     m_abrir->setObjectName(QStringLiteral("Abrir1"));
@@ -55,4 +57,41 @@ QString TIconeBandeja::Hint() const {
 
 bool TIconeBandeja::Visivel() const {
     return m_icone->isVisible();
+}
+
+QIcon TIconeBandeja::IconeAtual() const {
+    return m_icone->icon();
+}
+
+void TIconeBandeja::DefineAlertas(const TAlertasBandeja& alertas) {
+    const TAlertasBandeja antes = m_alertas;
+    m_alertas = alertas;
+    if (antes.Algum() != alertas.Algum())
+        m_icone->setIcon(alertas.Algum() ? m_alerta : m_normal);
+    if (antes.BancoInacessivel == alertas.BancoInacessivel)
+        return;
+    const QString titulo = alertas.BancoInacessivel ? TituloQuedaBanco() : TituloVoltaBanco();
+    const QString texto = alertas.BancoInacessivel ? TextoQuedaBanco() : TextoVoltaBanco();
+    if (Disponivel() && m_icone->isVisible())
+        m_icone->showMessage(
+            titulo, texto,
+            alertas.BancoInacessivel ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+    emit Balao(titulo, texto);
+}
+
+QString TIconeBandeja::TituloQuedaBanco() {
+    return QStringLiteral("Banco de dados inacessível");
+}
+
+QString TIconeBandeja::TextoQuedaBanco() {
+    return QStringLiteral(
+        "Os abastecimentos aguardam no concentrador até a conexão com o banco de dados voltar.");
+}
+
+QString TIconeBandeja::TituloVoltaBanco() {
+    return QStringLiteral("Conexão com o banco de dados restabelecida");
+}
+
+QString TIconeBandeja::TextoVoltaBanco() {
+    return QStringLiteral("Os abastecimentos voltam a ser gravados.");
 }

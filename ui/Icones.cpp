@@ -42,6 +42,31 @@ QIcon IconePrograma() {
     return icone;
 }
 
+QIcon IconeAlerta() {
+    const QIcon bomba = IconePrograma();
+    QIcon icone;
+    for (int lado : {16, 22, 32, 48}) {
+        const QIcon parcial = Desenha(lado, [lado, &bomba](QPainter& p) {
+            p.drawPixmap(0, 0, bomba.pixmap(lado, lado));
+            p.scale(lado / 32.0, lado / 32.0);
+            // A yellow triangle with an exclamation mark over the lower right.
+            QPainterPath triangulo;
+            triangulo.moveTo(22, 12);
+            triangulo.lineTo(32, 31);
+            triangulo.lineTo(12, 31);
+            triangulo.closeSubpath();
+            p.setPen(QPen(QColor(20, 20, 20), 1.5));
+            p.setBrush(QColor(255, 200, 0));
+            p.drawPath(triangulo);
+            p.setPen(QPen(QColor(20, 20, 20), 3, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(22, 18), QPointF(22, 25));
+            p.drawPoint(QPointF(22, 28.5));
+        });
+        icone.addPixmap(parcial.pixmap(lado, lado));
+    }
+    return icone;
+}
+
 QIcon IconeEncerrantes() {
     // A totalizer counter.
     return Desenha(16, [](QPainter& p) {

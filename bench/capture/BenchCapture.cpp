@@ -17,8 +17,9 @@
 #include <memory>
 #include <vector>
 
-#include "DialogosRoteiro.h"
 #include "BancoTeste.h"
+#include "DialogosRoteiro.h"
+#include "RelogioFixo.h"
 #include "app/LogArquivos.h"
 #include "capture/CapturaComDiario.h"
 #include "capture/GravaAbastecimento.h"
@@ -350,6 +351,19 @@ class TConcentradorStatus final : public TConcentrador {
     }
 };
 
+class TConcentradorUmaLetra final : public TConcentrador {
+  public:
+    QString GetLeStatus() override {
+        QString status = QStringLiteral("ABCEFLP").repeated(7).left(48);
+        m_troca = !m_troca;
+        status[4] = m_troca ? QLatin1Char('A') : QLatin1Char('B');
+        return status;
+    }
+
+  private:
+    bool m_troca = false;
+};
+
 struct TStatusBench {
     TStatusBench()
         : pasta(QDir::currentPath() + QStringLiteral("/bench-status-XXXXXX")),
@@ -389,7 +403,15 @@ struct TStatusBench {
     TConexao conexao;
     TConcentradorStatus concentrador;
     TLogBench log{pasta.path()};
-    TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log};
+    // Every pass of `publicacao` is a full one: its clock moves ten minutes
+    // before each. `ociosa` sees the same letters pass after pass; `umaLetra`
+    // sees one nozzle change its letter at every pass.
+    TRelogioFixo relogioCompleta;
+    TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log, &relogioCompleta};
+    TRelogioFixo relogioOciosa;
+    TStatusBicos ociosa{conexao, [this] { return &concentrador; }, log, &relogioOciosa};
+    TConcentradorUmaLetra alternado;
+    TStatusBicos umaLetra{conexao, [this] { return &alternado; }, log, &relogioOciosa};
     TQuery update;
     int forcedWrites = 0;
 };
@@ -399,10 +421,15 @@ TStatusBench& Status() {
     return s;
 }
 
+void PassagemCompleta(TStatusBench& s) {
+    s.relogioCompleta.Avanca(TStatusBicos::IntervaloCompletaSegundos);
+    s.publicacao.AtualizaStatusBicos();
+}
+
 void BM_PassagemStatus48(benchmark::State& state) {
     TStatusBench& s = Status();
     for (auto _ : state)
-        s.publicacao.AtualizaStatusBicos();
+        PassagemCompleta(s);
     state.counters["forced_writes"] = s.forcedWrites;
 }
 
@@ -418,7 +445,7 @@ void BM_RazaoStatusAutocommit(benchmark::State& state) {
     Relogio::duration passagem{}, autocommit{};
     for (auto _ : state) {
         const auto t0 = Relogio::now();
-        s.publicacao.AtualizaStatusBicos();
+        PassagemCompleta(s);
         const auto t1 = Relogio::now();
         s.Autocommit();
         passagem += t1 - t0;
@@ -431,6 +458,36 @@ void BM_RazaoStatusAutocommit(benchmark::State& state) {
     state.counters["forced_writes"] = s.forcedWrites;
 }
 
+// An idle station's pass (the same 48 letters as the pass before), one where
+// a single nozzle's letter changed, and a full pass, alternately in one loop.
+void BM_RazaoStatusOciosaCompleta(benchmark::State& state) {
+    TStatusBench& s = Status();
+    s.ociosa.AtualizaStatusBicos();
+    s.umaLetra.AtualizaStatusBicos();
+    Relogio::duration ociosa{}, umaLetra{}, completa{};
+    for (auto _ : state) {
+        const auto t0 = Relogio::now();
+        s.ociosa.AtualizaStatusBicos();
+        const auto t1 = Relogio::now();
+        s.umaLetra.AtualizaStatusBicos();
+        const auto t2 = Relogio::now();
+        PassagemCompleta(s);
+        ociosa += t1 - t0;
+        umaLetra += t2 - t1;
+        completa += Relogio::now() - t2;
+    }
+    if (s.ociosa.ProximaCompleta() || s.umaLetra.ProximaCompleta()) {
+        state.SkipWithError("an incremental pass turned into a full one");
+        return;
+    }
+    const double n = double(state.iterations());
+    state.counters["ociosa_ms"] = Ms(ociosa) / n;
+    state.counters["uma_letra_ms"] = Ms(umaLetra) / n;
+    state.counters["completa_ms"] = Ms(completa) / n;
+    state.counters["razao"] = Ms(ociosa) / Ms(completa);
+    state.counters["forced_writes"] = s.forcedWrites;
+}
+
 BENCHMARK(BM_ArmazenaAbastecimento)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PisoInsertCommit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RazaoAbastecimentoPiso)->Unit(benchmark::kMillisecond);
@@ -438,6 +495,7 @@ BENCHMARK(BM_RazaoDiario)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PassagemStatus48)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatusAutocommit192)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RazaoStatusAutocommit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RazaoStatusOciosaCompleta)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -34,6 +34,10 @@ class TJanelaFalsa final : public TJanelaComunicador {
     void PedeFechamento() override { ++PedidosFechamento; }
     void FechaJanela() override { ++Fechamentos; }
     void PedeFimAplicacao() override { ++PedidosFim; }
+    void MostraSituacao(const TSituacaoEstacao& situacao) override {
+        Situacao = situacao;
+        ++Situacoes;
+    }
 
     QStringList Cabecalho;
     QStringList Log;
@@ -43,6 +47,8 @@ class TJanelaFalsa final : public TJanelaComunicador {
     int PedidosFechamento = 0;
     int Fechamentos = 0;
     int PedidosFim = 0;
+    TSituacaoEstacao Situacao;
+    int Situacoes = 0;
 };
 
 // Counts calls; each operation can be made to fail.

@@ -453,4 +453,34 @@ TEST_F(Janela, FechamentoPedidoNoMeioDoCicloEsperaOFimDoCiclo) {
     EXPECT_FALSE(m.isVisible());
 }
 
+// The core's word on the station reaches the tray icon after each cycle.
+class TCapturaComEstado final : public TCaptura {
+  public:
+    void ProcessaAbastecimento(const TAbastecimento&) override {}
+    void ProcessaAbastecimentoFID(const TAbastecimentoFid&) override {}
+    bool TemPendentes() const override { return Pendentes; }
+    bool TemRetidos() const override { return Retidos; }
+    bool Pendentes = false;
+    bool Retidos = false;
+};
+
+TEST_F(Janela, IconeDaBandejaMostraOAlertaDepoisDoCiclo) {
+    auto c = std::make_unique<TCapturaComEstado>();
+    TCapturaComEstado* estado = c.get();
+    estado->Retidos = true;
+    captura = std::move(c);
+    TMenuPrin& m = Cria(false);
+    EXPECT_TRUE(m.CoolTrayIcon1().EmAlerta()) << "what a previous run left, before any cycle";
+    EXPECT_EQ(m.windowIcon().cacheKey(), m.CoolTrayIcon1().IconeDeAlerta().cacheKey())
+        << "without a tray host the window's own icon says it";
+    estado->Retidos = false;
+    m.Comunicador().LeConcentradorTimer();
+    EXPECT_FALSE(m.CoolTrayIcon1().EmAlerta());
+    EXPECT_EQ(m.windowIcon().cacheKey(), m.CoolTrayIcon1().IconeNormal().cacheKey());
+    estado->Pendentes = true;
+    m.Comunicador().LeConcentradorTimer();
+    EXPECT_TRUE(m.CoolTrayIcon1().Alertas().Pendentes);
+    EXPECT_FALSE(m.CoolTrayIcon1().Alertas().BancoInacessivel);
+}
+
 }  // namespace

@@ -200,6 +200,7 @@ TEST_F(CapturaComDiario, RetidosGuardamOBicoDesconhecidoEOInsertRecusadoComOMoti
         QStringLiteral("ALTER TABLE MvAbast ADD CONSTRAINT CK_Litragem CHECK (Litragem < 1000)"));
     TCampos semBico;
     semBico.Codigo = "0A";
+    semBico.Registro = 9998;
     TCampos grande;
     grande.Litros = 1500;
     grande.Registro = 9999;
@@ -211,7 +212,7 @@ TEST_F(CapturaComDiario, RetidosGuardamOBicoDesconhecidoEOInsertRecusadoComOMoti
     // refused INSERT's box, line and sequence increment.
     ASSERT_EQ(e.Log.Erros.size(), 2);
     EXPECT_EQ(e.Log.Erros[0], QStringLiteral("O sistema não encontrou nenhum bico relacionado com "
-                                             "o concentrador 010 ID: 042 Dinheiro: 25,5 Litros: "
+                                             "o concentrador 010 ID: 998 Dinheiro: 25,5 Litros: "
                                              "4,25"));
     const QString recusa =
         e.Log.Erros[1].mid(e.Log.Erros[1].indexOf(QStringLiteral(" Erro: ")) + 7);

@@ -45,6 +45,8 @@ TAbastecimento Registro(int id) {
     TCampos c;
     c.Registro = id;
     c.Hora = QStringLiteral("10:%1").arg(id, 2, 10, QLatin1Char('0')).toStdString();
+    // One litre each: the totalizers follow one another.
+    c.Litros = 1;
     c.Encerrante = 1000 + id;
     return RegistroPadrao(c);
 }
@@ -213,6 +215,46 @@ TEST_F(CicloComDiario, AbastecimentoQueFalhaSeguraOsProximosNoConcentradorComUma
     EXPECT_EQ(Concentrador->Leituras, 2) << "the pending one first, then the next";
     EXPECT_EQ(Linhas(), 2);
     EXPECT_EQ(posto.Dialogos.Caixas.size(), 1u);
+}
+
+// What the tray shows: told after start-up and after every cycle, whatever
+// the cycle met.
+TEST_F(CicloComDiario, SituacaoDaEstacaoDepoisDeCadaCiclo) {
+    using S = TSituacaoEstacao;
+    const QString logDoDia = posto.Programa() + QStringLiteral("LogFluvio25122024");
+    const QString retidos = posto.Programa() + TDiarioAbastecimentos::NomeArquivoRetidos();
+    TComunicador& c = Inicia(3);
+    EXPECT_EQ(posto.Janela.Situacoes, 1) << "after start-up";
+    const struct {
+        const char* Nome;
+        std::function<void()> Antes;
+        S Esperada;
+    } passos[] = {
+        {"tudo bem", [] {}, S{}},
+        {"abastecimento que não grava fica no diário",
+         [&] {
+             // A folder in place of the day's activity log.
+             QFile::remove(logDoDia);
+             ASSERT_TRUE(QDir().mkpath(logDoDia));
+         },
+         S{.Pendentes = true}},
+        {"gravado na volta", [&] { ASSERT_TRUE(QDir(logDoDia).removeRecursively()); }, S{}},
+        {"banco fora", [&] { Derruba(); }, S{.BancoInacessivel = true}},
+        {"banco de volta", [&] { Volta(); }, S{}},
+        {"registro retido", [&] { GravaTexto(retidos, QStringLiteral("x\r\n")); },
+         S{.Retidos = true}},
+        {"retidos esvaziado por uma pessoa", [&] { GravaTexto(retidos, QString()); }, S{}},
+    };
+    for (const auto& p : passos) {
+        SCOPED_TRACE(p.Nome);
+        p.Antes();
+        const int antes = posto.Janela.Situacoes;
+        c.LeConcentradorTimer();
+        EXPECT_EQ(posto.Janela.Situacoes, antes + 1);
+        EXPECT_EQ(posto.Janela.Situacao, p.Esperada)
+            << posto.Janela.Situacao.BancoInacessivel << posto.Janela.Situacao.Pendentes
+            << posto.Janela.Situacao.Retidos;
+    }
 }
 
 TEST_F(CicloComDiario, OQueAExecucaoAnteriorDeixouEGravadoNoPrimeiroCicloAntesDoNovo) {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "AmbienteSimulador.h"
 #include "BancoTeste.h"
+#include "RelogioFixo.h"
 #include "concentrator/ClassCompanyTec.h"
 #include "concentrator/ClassConcentrador.h"
 #include "concentrator/StatusBicos.h"
@@ -59,9 +61,12 @@ class TConcentradorFalso final : public TConcentrador {
   public:
     QString GetLeStatus() override {
         ++Leituras;
+        if (Falha)
+            throw EErro(QStringLiteral("sem resposta"));
         return Status;
     }
     QString Status;
+    bool Falha = false;
     int Leituras = 0;
 };
 
@@ -125,7 +130,8 @@ class Publicacao : public ::testing::Test {
     TConexao conexao;
     TConcentradorFalso concentrador;
     TLogMemoria log;
-    TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log};
+    TRelogioFixo relogio;
+    TStatusBicos publicacao{conexao, [this] { return &concentrador; }, log, &relogio};
 };
 
 QStringList Canal(const char* letra, std::initializer_list<const char*> codigos) {
@@ -155,7 +161,11 @@ TEST_F(Publicacao, EscreveCadaLetraNosQuatroCodigosDoCanalEmOrdem) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.Nome);
         Executa("DELETE FROM Escritas");
-        Passa(c.Status);
+        // A first pass writes every position.
+        TStatusBicos publicacao(
+            conexao, [this] { return &concentrador; }, log, &relogio);
+        concentrador.Status = c.Status;
+        publicacao.AtualizaStatusBicos();
         EXPECT_EQ(Escritas(), c.Escritas);
         EXPECT_FALSE(conexao.InTransaction());
     }
@@ -237,6 +247,126 @@ TEST_F(Publicacao, ConfirmacaoRecusadaDesfazAPassagemInteiraELevanta) {
         QStringLiteral("-"));
     Passa(QStringLiteral("LL"));
     EXPECT_EQ(Escritas().size(), 8);
+}
+
+// A station that stands still writes nothing; what moved is written alone;
+// every position again at the first pass and every ten minutes.
+TEST_F(Publicacao, SoAsLetrasQueMudaramEntreAsPassagensCompletas) {
+    const QString ate32 = QString(31, QLatin1Char('?'));
+    const struct {
+        const char* Nome;
+        int Segundos;  // clock moved before the pass
+        QString Status;
+        QStringList Escritas;
+    } passos[] = {
+        {"primeira: completa", 0, QStringLiteral("LA"),
+         Canal("L", {"004", "068", "132", "196"}) + Canal("A", {"005", "069", "133", "197"})},
+        {"nada mudou", 1, QStringLiteral("LA"), {}},
+        {"posição 2 mudou", 1, QStringLiteral("LB"), Canal("B", {"005", "069", "133", "197"})},
+        {"letra ignorada no lugar de uma publicada", 1, QStringLiteral("xB"), {}},
+        // The database still holds the L.
+        {"a letra volta", 1, QStringLiteral("LB"), {}},
+        {"texto maior", 1, QStringLiteral("LBP"), Canal("P", {"006", "070", "134", "198"})},
+        {"texto menor", 1, QStringLiteral("LB"), {}},
+        {"a 599 s da completa", 593, QStringLiteral("LB"), {}},
+        {"a 600 s: completa", 1, QStringLiteral("LB"),
+         Canal("L", {"004", "068", "132", "196"}) + Canal("B", {"005", "069", "133", "197"})},
+        // Past position 32 every letter lands on the empty code; the last
+        // one is what stays there.
+        {"depois da 32", 1, ate32 + QStringLiteral("LBC"),
+         Canal("L", {"035", "099", "163", "227"}) + Canal("C", {"   ", "   ", "   ", "   "})},
+        {"muda a 33, a 34 decide", 1, ate32 + QStringLiteral("LAC"), {}},
+        {"muda a 34", 1, ate32 + QStringLiteral("LAE"), Canal("E", {"   ", "   ", "   ", "   "})},
+        {"relógio volta atrás: completa", -3600, QStringLiteral("L"),
+         Canal("L", {"004", "068", "132", "196"})},
+    };
+    for (const auto& passo : passos) {
+        SCOPED_TRACE(passo.Nome);
+        Executa("DELETE FROM Escritas");
+        relogio.Avanca(passo.Segundos);
+        Passa(passo.Status);
+        EXPECT_EQ(Escritas(), passo.Escritas);
+        EXPECT_FALSE(conexao.InTransaction());
+    }
+    EXPECT_TRUE(log.Erros.isEmpty());
+}
+
+TEST_F(Publicacao, ValorMudadoPorOutroProgramaVoltaNaPassagemCompleta) {
+    Passa(QStringLiteral("L"));
+    ExecutaSql(banco, QStringLiteral("UPDATE Bombas SET statusbico = 'B' WHERE CodBico = '068'"));
+    relogio.Avanca(TStatusBicos::IntervaloCompletaSegundos - 1);
+    Passa(QStringLiteral("L"));
+    EXPECT_EQ(
+        ValorSql(banco, QStringLiteral("Select statusbico From Bombas Where CodBico = '068'")),
+        QStringLiteral("B"));
+    relogio.Avanca(1);
+    Passa(QStringLiteral("L"));
+    EXPECT_EQ(
+        ValorSql(banco, QStringLiteral("Select statusbico From Bombas Where CodBico = '068'")),
+        QStringLiteral("L"));
+}
+
+// Without a change the pass does not reach the database at all: on a closed
+// connection any statement would first connect again.
+TEST_F(Publicacao, PassagemSemMudancaNaoFalaComOBanco) {
+    Passa(QStringLiteral("LAB"));
+    conexao.Close();
+    Passa(QStringLiteral("LAB"));
+    EXPECT_FALSE(conexao.Connected());
+}
+
+// What the database holds may differ from what the last pass left: the next
+// pass writes every position again.
+TEST_F(Publicacao, DepoisDeFalhaReconexaoOuTransacaoAlheiaAPassagemEhCompleta) {
+    const QStringList tudo =
+        Canal("L", {"004", "068", "132", "196"}) + Canal("A", {"005", "069", "133", "197"});
+    Executa("CREATE EXCEPTION E_Falha 'falha proposital'");
+    const struct {
+        const char* Nome;
+        std::function<void(TStatusBicos&)> Entre;
+    } casos[] = {
+        {"falha numa passagem",
+         [this](TStatusBicos& s) {
+             Executa(
+                 "CREATE TRIGGER T_Falha FOR Bombas BEFORE UPDATE AS BEGIN "
+                 "IF (NEW.CodConcentrador = '005') THEN EXCEPTION E_Falha; END");
+             concentrador.Status = QStringLiteral("LB");
+             EXPECT_THROW(s.AtualizaStatusBicos(), EErro);
+             Executa("DROP TRIGGER T_Falha");
+         }},
+        {"erro ao ler o status",
+         [this](TStatusBicos& s) {
+             concentrador.Falha = true;
+             EXPECT_THROW(s.AtualizaStatusBicos(), EErro);
+             concentrador.Falha = false;
+         }},
+        {"nova ligação com o banco",
+         [this](TStatusBicos&) {
+             conexao.Close();
+             conexao.Open();
+         }},
+        {"passagem dentro da unidade de uma tela, desfeita",
+         [this](TStatusBicos& s) {
+             TTransacao tela(conexao, TDonoTransacao::Tela);
+             concentrador.Status = QStringLiteral("LB");
+             s.AtualizaStatusBicos();
+         }},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.Nome);
+        TStatusBicos publicacao(
+            conexao, [this] { return &concentrador; }, log, &relogio);
+        concentrador.Status = QStringLiteral("LA");
+        publicacao.AtualizaStatusBicos();
+        EXPECT_FALSE(publicacao.ProximaCompleta());
+        c.Entre(publicacao);
+        EXPECT_TRUE(publicacao.ProximaCompleta());
+        Executa("DELETE FROM Escritas");
+        concentrador.Status = QStringLiteral("LA");
+        publicacao.AtualizaStatusBicos();
+        EXPECT_EQ(Escritas(), tudo);
+        EXPECT_FALSE(publicacao.ProximaCompleta());
+    }
 }
 
 TEST_F(Publicacao, TransacaoDeUmaTelaNaoEhConfirmadaPelaPassagem) {

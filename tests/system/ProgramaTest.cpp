@@ -10,6 +10,7 @@
 
 #include "AmbienteSimulador.h"
 #include "BancoTeste.h"
+#include "app/TravaExecucao.h"
 #include "data/Conexao.h"
 #include "data/DataSet.h"
 #include "data/DataSetEditavel.h"
@@ -102,6 +103,8 @@ TEST_F(Programa, AbastecimentosViramLinhasDoMvAbastEDoLogEOProgramaFechaAPorta) 
 
     Inicia();
     ASSERT_EQ(EsperaLinhas(2).size(), 2) << processo.readAll().toStdString();
+    // The tools beside it see it running.
+    EXPECT_FALSE(TTravaExecucao(programa).Adquire());
     // Dispensed while the program runs: the same nozzle and time as the
     // first, and a nozzle of the second column of the channel table.
     abastece("004", "1.25", "5.899", "7.37", "10:00", "1");
@@ -113,6 +116,7 @@ TEST_F(Programa, AbastecimentosViramLinhasDoMvAbastEDoLogEOProgramaFechaAPorta) 
     const std::string saida = processo.readAll().toStdString();
     EXPECT_EQ(processo.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(processo.exitCode(), 0) << saida;
+    EXPECT_TRUE(TTravaExecucao(programa).Adquire()) << "the lock ends with the program";
 
     EXPECT_EQ(linhas,
               (QList<QByteArray>{

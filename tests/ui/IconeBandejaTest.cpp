@@ -55,10 +55,55 @@ TEST(IconeBandeja, BotaoDireitoAvisaAntesDeMostrarOMenu) {
     icone.PopupMenu1()->close();
 }
 
+// The icon follows the station's trouble; the balloon tells only the start
+// and the end of a database outage, once each; the hint stays.
+TEST(IconeBandeja, AlertaEBaloesDaQuedaEDaVoltaDoBanco) {
+    GaranteAplicacao();
+    TIconeBandeja icone(IconePrograma());
+    icone.DefineHint(QStringLiteral("Comunicação"));
+    QStringList baloes;
+    QObject::connect(&icone, &TIconeBandeja::Balao,
+                     [&](const QString& titulo, const QString&) { baloes << titulo; });
+    const QString queda = TIconeBandeja::TituloQuedaBanco();
+    const QString volta = TIconeBandeja::TituloVoltaBanco();
+    using A = TAlertasBandeja;
+    const struct {
+        const char* Nome;
+        A Alertas;
+        bool Alerta;
+        QStringList Baloes;
+    } passos[] = {
+        {"tudo bem", A{}, false, {}},
+        {"abastecimento no diário", A{.Pendentes = true}, true, {}},
+        {"gravado", A{}, false, {}},
+        {"registro retido", A{.Retidos = true}, true, {}},
+        {"banco cai", A{.BancoInacessivel = true, .Retidos = true}, true, {queda}},
+        {"banco continua fora", A{.BancoInacessivel = true, .Retidos = true}, true, {}},
+        {"e um abastecimento espera", A{true, true, true}, true, {}},
+        {"banco volta", A{.Pendentes = true, .Retidos = true}, true, {volta}},
+        {"retidos tratados, diário gravado", A{}, false, {}},
+        {"cai de novo", A{.BancoInacessivel = true}, true, {queda}},
+        {"volta de novo", A{}, false, {volta}},
+    };
+    for (const auto& p : passos) {
+        SCOPED_TRACE(p.Nome);
+        baloes.clear();
+        icone.DefineAlertas(p.Alertas);
+        EXPECT_EQ(icone.EmAlerta(), p.Alerta);
+        EXPECT_EQ(icone.IconeAtual().cacheKey(),
+                  (p.Alerta ? icone.IconeDeAlerta() : icone.IconeNormal()).cacheKey());
+        EXPECT_EQ(baloes, p.Baloes);
+        EXPECT_EQ(icone.Hint(), QStringLiteral("Comunicação"));
+    }
+    EXPECT_NE(icone.IconeDeAlerta().cacheKey(), icone.IconeNormal().cacheKey());
+    EXPECT_NE(icone.IconeDeAlerta().pixmap(32, 32).toImage(),
+              icone.IconeNormal().pixmap(32, 32).toImage());
+}
+
 TEST(Icones, TodasAsImagensTemConteudo) {
     GaranteAplicacao();
-    for (const QIcon& i : {IconePrograma(), IconeEncerrantes(), IconeAlteraPreco(), IconeDataHora(),
-                           IconeBloqueio()}) {
+    for (const QIcon& i : {IconePrograma(), IconeAlerta(), IconeEncerrantes(), IconeAlteraPreco(),
+                           IconeDataHora(), IconeBloqueio()}) {
         const QImage imagem = i.pixmap(16, 16).toImage();
         ASSERT_FALSE(imagem.isNull());
         int opacos = 0;
