@@ -13,6 +13,7 @@
 #include "data/EncerramentoBanco.h"
 #include "data/FormatSettings.h"
 #include "ui/Aplicacao.h"
+#include "ui/DialogosQt.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
@@ -25,13 +26,18 @@ int main(int argc, char** argv) {
     // Message boxes come and go while the window sits in the tray.
     aplicacao.setQuitOnLastWindowClosed(false);
 
-    // Held while the program runs, so the tools beside it know; a second
-    // copy of the program runs as before.
+    // Held while the program runs. A second copy beside it (autostart and a
+    // manual start) would share the journal, the logs and the serial port:
+    // it says so and ends before touching any of them.
     TTravaExecucao trava(QCoreApplication::applicationDirPath());
     try {
-        trava.Adquire();
+        if (!trava.Adquire()) {
+            TDialogosQt().Informacao(QStringLiteral("O comunicador já está em execução."));
+            return 0;
+        }
     } catch (const std::exception&) {
-        // A folder that cannot hold the file: the program runs all the same.
+        // A folder that cannot hold the file: the program runs all the same,
+        // and takes no fueling while its journal cannot be written there.
     }
 
     // Installed before start-up, handled once it has finished.

@@ -197,4 +197,45 @@ TEST_F(Programa, AbastecimentosViramLinhasDoMvAbastEDoLogEOProgramaFechaAPorta) 
     EXPECT_EQ(sim.Entregas().size(), 4);
 }
 
+// A second copy started beside the running one (autostart and a manual
+// start): it says "O comunicador já está em execução." and ends without
+// opening the serial port, reading a fueling or writing a file; the first
+// copy goes on storing.
+TEST_F(Programa, SegundaCopiaAoLadoNaoTocaNoConcentradorNemNosArquivos) {
+    sim.Simconc({QStringLiteral("abastece"), QStringLiteral("004"), QStringLiteral("10"),
+                 QStringLiteral("5.899")});
+    Inicia();
+    ASSERT_EQ(EsperaLinhas(1).size(), 1) << processo.readAll().toStdString();
+    const auto inicializacoes = [&] {
+        int n = 0;
+        for (const QByteArray& c : sim.Chamadas())
+            n += c.startsWith("InicializaSerial") ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(inicializacoes(), 1);
+    const QByteArray logAntes = Le(LogDoDia());
+
+    QProcess segunda;
+    segunda.setProcessEnvironment(processo.processEnvironment());
+    segunda.setWorkingDirectory(trabalho);
+    segunda.setProcessChannelMode(QProcess::MergedChannels);
+    segunda.start(executavel, {});
+    ASSERT_TRUE(segunda.waitForStarted(10000));
+    // Offscreen, its information box stays up until the process is ended.
+    QThread::msleep(3000);
+    EXPECT_EQ(segunda.state(), QProcess::Running) << "the box is showing";
+    EXPECT_EQ(inicializacoes(), 1) << "the second copy opened no serial port";
+    EXPECT_EQ(Le(LogDoDia()), logAntes) << "the second copy wrote no log header";
+    EXPECT_FALSE(QFile::exists(QDir(programa).filePath(QStringLiteral("LogErroConcentrador"))));
+    segunda.kill();
+    segunda.waitForFinished(10000);
+
+    sim.Simconc({QStringLiteral("abastece"), QStringLiteral("005"), QStringLiteral("20"),
+                 QStringLiteral("3.999")});
+    EXPECT_EQ(EsperaLinhas(2).size(), 2) << "the first copy goes on";
+    processo.terminate();
+    ASSERT_TRUE(processo.waitForFinished(30000));
+    EXPECT_EQ(processo.exitCode(), 0);
+}
+
 }  // namespace
