@@ -31,7 +31,8 @@ esperado_programa="\
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/comunicador-posto.svg
 -rw-r--r-- root/root ./usr/share/lintian/overrides/comunicador-posto
 -rw-r--r-- root/root ./opt/comunicador-posto/qt.conf
--rwxr-xr-x root/root ./opt/comunicador-posto/comunicador"
+-rwxr-xr-x root/root ./opt/comunicador-posto/comunicador
+-rwxr-xr-x root/root ./opt/comunicador-posto/comunicador-retidos"
 esperado_simulador="\
 -rw-r--r-- root/root ./opt/comunicador-posto/libCompanytec.so
 -rw-r--r-- root/root ./usr/share/doc/comunicador-posto-simulador/changelog.gz
