@@ -2,10 +2,10 @@
 
 #include <QTemporaryDir>
 
-#include "DialogosRoteiro.h"
-#include "RelogioFixo.h"
 #include "BancoTeste.h"
+#include "DialogosRoteiro.h"
 #include "Falsos.h"
+#include "RelogioFixo.h"
 #include "capture/ApagaAbastecimentos.h"
 #include "data/Conexao.h"
 #include "data/Dialogos.h"

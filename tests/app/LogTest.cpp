@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 
 #include "DialogosRoteiro.h"
-#include "RelogioFixo.h"
-#include "FormatSettingsTemporario.h"
 #include "Falsos.h"
+#include "FormatSettingsTemporario.h"
+#include "RelogioFixo.h"
 #include "app/LogArquivos.h"
 #include "data/Dialogos.h"
 #include "data/FormatSettings.h"

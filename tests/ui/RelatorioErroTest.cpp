@@ -4,8 +4,8 @@
 #include <QEvent>
 #include <stdexcept>
 
-#include "DialogosRoteiro.h"
 #include "AplicacaoTeste.h"
+#include "DialogosRoteiro.h"
 #include "data/Dialogos.h"
 #include "data/Erro.h"
 #include "data/RegistroLog.h"
