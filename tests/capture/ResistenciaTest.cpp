@@ -296,8 +296,10 @@ TEST(Resistencia, ServidorParadoDuasVezesNenhumAbastecimentoSePerdeNemDuplica) {
             QThread::msleep(700);
         }
     };
+    // Up long enough between the two for the program to see it back: while
+    // the database is out of reach it tries again every 10 s.
     for (int queda = 0; queda < 2; ++queda) {
-        abastecePor(5000);
+        abastecePor(queda == 0 ? 5000 : 14000);
         ASSERT_TRUE(servidor.Executa(QStringLiteral("stop")));
         abastecePor(5000);
         ASSERT_TRUE(servidor.Executa(QStringLiteral("start")));
