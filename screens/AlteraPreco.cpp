@@ -141,17 +141,11 @@ void TFAlteraPreco::FormClose() {
 }
 
 QString TFAlteraPreco::Celula(int linha, int coluna) const {
-    const QTableWidgetItem* item = GridBombas->item(linha, coluna);
-    return item ? item->text() : QString();
+    return TextoCelula(GridBombas, linha, coluna);
 }
 
 void TFAlteraPreco::DefineCelula(int linha, int coluna, const QString& texto) {
-    QTableWidgetItem* item = GridBombas->item(linha, coluna);
-    if (item == nullptr) {
-        item = new QTableWidgetItem();
-        GridBombas->setItem(linha, coluna, item);
-    }
-    item->setText(texto);
+    DefineTextoCelula(GridBombas, linha, coluna, texto);
 }
 
 void TFAlteraPreco::PreencheGrid() {

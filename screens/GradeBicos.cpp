@@ -16,6 +16,20 @@ QTableWidget* CriaGridBombas(int colunas, QWidget* pai) {
     return grid;
 }
 
+QString TextoCelula(const QTableWidget* grid, int linha, int coluna) {
+    const QTableWidgetItem* item = grid->item(linha, coluna);
+    return item ? item->text() : QString();
+}
+
+void DefineTextoCelula(QTableWidget* grid, int linha, int coluna, const QString& texto) {
+    QTableWidgetItem* item = grid->item(linha, coluna);
+    if (item == nullptr) {
+        item = new QTableWidgetItem();
+        grid->setItem(linha, coluna, item);
+    }
+    item->setText(texto);
+}
+
 bool EngoleEnterEscape(QKeyEvent* evento) {
     switch (evento->key()) {
         case Qt::Key_Return:

@@ -200,8 +200,7 @@ int TFTirarEncerrantes::LinhasDados() const {
 }
 
 QString TFTirarEncerrantes::Celula(int coluna, int linha) const {
-    const QTableWidgetItem* item = GridBombas->item(linha - 1, coluna);
-    return item != nullptr ? item->text() : QString();
+    return TextoCelula(GridBombas, linha - 1, coluna);
 }
 
 void TFTirarEncerrantes::DefineCelula(int coluna, int linha, const QString& texto) {
