@@ -6,7 +6,8 @@
 #include <functional>
 #include <optional>
 
-class TRelogio;
+#include "data/RegistroLog.h"
+#include "data/Relogio.h"
 
 // The two log files beside the program: the day's activity file
 // "LogFluvio"+ddmmyyyy and "LogErroConcentrador". Windows-1252, CR LF, each
@@ -59,3 +60,26 @@ class TLogArquivos final {
 // Splits a text file's content into lines the way the view shows them: CR LF,
 // LF or CR end a line; the empty piece after the last line end is no line.
 QStringList DivideLinhas(const QString& texto);
+
+// The two log files as the register of a program with no window (the
+// kept-records tool, the benchmarks): fueling lines go to the day's file
+// only, both timed by the computer's clock.
+class TRegistroLogArquivos final : public TRegistroLog {
+  public:
+    explicit TRegistroLogArquivos(const QString& diretorioPrograma)
+        : m_arquivos(m_relogio, diretorioPrograma) {}
+    Q_DISABLE_COPY_MOVE(TRegistroLogArquivos)
+
+    void GravaLogErro(const QString& texto) override { m_arquivos.GravaLogErro(texto); }
+    void EscreveLinhaLog(const QString& data, const QString& hora, const QString& codBico,
+                         double litros, double total, double precoUnit, const QString& sequencia,
+                         const QString& id, const QString& canal) override {
+        m_arquivos.EscreveLinhaLog(TLogArquivos::MontaLinhaLog(data, hora, codBico, litros, total,
+                                                               precoUnit, sequencia, id, canal),
+                                   [](const QString&) {});
+    }
+
+  private:
+    TRelogioSistema m_relogio;
+    TLogArquivos m_arquivos;
+};

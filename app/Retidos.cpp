@@ -37,22 +37,6 @@ void Escreve(FILE* destino, const QString& texto) {
 
 // The program's own log files: an activity line for each fueling stored,
 // the error log for what the storing reports.
-class TLogFerramenta final : public TRegistroLog {
-  public:
-    explicit TLogFerramenta(const QString& diretorio) : m_arquivos(m_relogio, diretorio) {}
-    void GravaLogErro(const QString& texto) override { m_arquivos.GravaLogErro(texto); }
-    void EscreveLinhaLog(const QString& data, const QString& hora, const QString& codBico,
-                         double litros, double total, double precoUnit, const QString& sequencia,
-                         const QString& id, const QString& canal) override {
-        m_arquivos.EscreveLinhaLog(TLogArquivos::MontaLinhaLog(data, hora, codBico, litros, total,
-                                                               precoUnit, sequencia, id, canal),
-                                   [](const QString&) {});
-    }
-
-  private:
-    TRelogioSistema m_relogio;
-    TLogArquivos m_arquivos;
-};
 
 // What the storing would show in a box goes to the terminal.
 class TDialogosTerminal final : public TDialogos {
@@ -118,7 +102,7 @@ int Grava(const QString& programa, const QString& arquivo) {
     sequenciaAbast.SetSQL(SqlSequenciaAbast());
     sequenciaAbast.Open();
 
-    TLogFerramenta log(programa);
+    TRegistroLogArquivos log(programa);
     TDialogosTerminal dialogos;
     bool usaFid = false;
     TCapturaAbastecimento captura(TCapturaAbastecimento::TAmbiente{

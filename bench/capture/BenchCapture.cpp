@@ -43,22 +43,6 @@ double Ms(Relogio::duration d) {
 
 // The activity log as the program writes it: the day's file, opened and
 // closed for every line.
-class TLogBench final : public TRegistroLog {
-  public:
-    explicit TLogBench(const QString& pasta) : m_arquivos(m_relogio, pasta + QLatin1Char('/')) {}
-    void GravaLogErro(const QString& texto) override { m_arquivos.GravaLogErro(texto); }
-    void EscreveLinhaLog(const QString& data, const QString& hora, const QString& codBico,
-                         double litros, double total, double precoUnit, const QString& sequencia,
-                         const QString& id, const QString& canal) override {
-        m_arquivos.EscreveLinhaLog(TLogArquivos::MontaLinhaLog(data, hora, codBico, litros, total,
-                                                               precoUnit, sequencia, id, canal),
-                                   [](const QString&) {});
-    }
-
-  private:
-    TRelogioSistema m_relogio;
-    TLogArquivos m_arquivos;
-};
 
 int ForcedWrites(TConexao& conexao) {
     TQuery fw;
@@ -177,7 +161,7 @@ struct TEstacaoBench {
     explicit TEstacaoBench(bool escritaForcada = false)
         : pasta(QDir::currentPath() + QStringLiteral("/bench-captura-XXXXXX")),
           banco(CriaBancoTeste(pasta.path(), true, QStringLiteral("estacao.fdb"), escritaForcada)),
-          log(pasta.path()) {
+          log(pasta.path() + QLatin1Char('/')) {
         ConfiguraConexaoTeste(conexao, banco);
         conexao.Open();
         forcedWrites = ForcedWrites(conexao);
@@ -246,7 +230,7 @@ struct TEstacaoBench {
 
     QTemporaryDir pasta;
     QString banco;
-    TLogBench log;
+    TRegistroLogArquivos log;
     TConexao conexao;
     TQuery bombas, paraPosto;
     TDataSet mvAbast;
@@ -402,7 +386,7 @@ struct TStatusBench {
     QString banco;
     TConexao conexao;
     TConcentradorStatus concentrador;
-    TLogBench log{pasta.path()};
+    TRegistroLogArquivos log{pasta.path() + QLatin1Char('/')};
     // Every pass of `publicacao` is a full one: its clock moves ten minutes
     // before each. `ociosa` sees the same letters pass after pass; `umaLetra`
     // sees one nozzle change its letter at every pass.
